@@ -1,0 +1,42 @@
+// The one program-wide record of the conversion state. The parameter half is filled from the
+// parameter file, the configuration half from the header of the configuration file; the
+// selection step rewrites the selection fields. Every field starts at zero and empty.
+#ifndef CFG2CMTX_CONFIG_CFG_STATE_H
+#define CFG2CMTX_CONFIG_CFG_STATE_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct CfgState {
+  // Parameter half.
+  int input_kind = 0;  // 1 text *.cfg, 2 binary *.bcf, 3 text *_coll.cfg
+  int nconf = 0;
+  int ntypes_par = 0;
+  int choose_part = 0;
+  int plane_axis = 0;
+  double plane_min = 0.0;
+  double plane_max = 0.0;
+  std::vector<std::string> type_symbol;
+  std::vector<int> nused;
+  int nused_total = 0;
+  // Zero-based atom indices: the first sum(nused) entries are the chosen atoms, ascending, type
+  // by type.
+  std::vector<int> selected_index;
+  // Per type, the position in selected_index where that type's run of entries begins.
+  std::vector<std::size_t> type_selected;
+
+  // Configuration half.
+  int ntotal = 0;
+  int ntypes = 0;
+  std::vector<int> ni;
+  std::vector<int> type_start;  // ntypes + 1 prefix sums of ni
+  double box_scale = 0.0;
+};
+
+extern CfgState cfg_state;
+
+// Back to the start-up state; test and fuzz harnesses run many conversions in one process.
+void ResetCfgState();
+
+#endif

@@ -1,0 +1,116 @@
+// Reader of text configurations (*.cfg with one configuration, *_coll.cfg with several).
+//
+// Layout of one configuration; "free" lines are skipped unread, and a number needs only to stand
+// first on its line (anything after it is skipped with the rest of the line):
+//   lines 1-6    free
+//   line 7       ntotal, the number of atoms
+//   line 8       ntypes, the number of atom types
+//   lines 9-13   free
+//   line 14      the box length (box_scale)
+//   lines 15-17  free
+//   line 18+4k   ni[k], the atoms of type k+1, followed by three free lines
+//   then         3 * ntotal reals, x y z per atom, type by type, spread over lines at will
+// In a collection the next configuration starts after exactly one further line. Line ends may be
+// LF or CR LF: CR is white space to the number reads and goes with the rest of the line on a skip.
+#include <string>
+
+#include "config/cfg_state.h"
+#include "config/header_checks.h"
+#include "config/number_scan.h"
+#include "config/simple_cfg.h"
+#include "driver/console.h"
+
+namespace {
+const char kOpenLabel[] = "SimpleCfg::GetParams_cfg - *.cfg";
+
+void SkipLines(std::istream& in, int count) {
+  for (int i = 0; i < count; ++i) SkipLine(in);
+}
+
+[[noreturn]] void ReportChangedCounts(int conf_number, const std::string& what,
+                                      const std::string& first) {
+  PrintLine("The " + std::to_string(conf_number) + ". configuration of the file has " + what +
+            ", but the first configuration has " + first + "!");
+  PrintLine("All configurations of a *_coll.cfg file must have the same numbers of atoms, cannot "
+            "run this way, exiting...");
+  QuitProgram();
+}
+
+// The arrays were sized from the first header, so a configuration with other counts cannot be
+// loaded into them.
+void CheckSameCounts(int conf_number, int ntotal, int ntypes) {
+  if (ntotal == cfg_state.ntotal && ntypes == cfg_state.ntypes) return;
+  ReportChangedCounts(conf_number,
+                      std::to_string(ntotal) + " atoms of " + std::to_string(ntypes) + " types",
+                      std::to_string(cfg_state.ntotal) + " atoms of " +
+                          std::to_string(cfg_state.ntypes) + " types");
+}
+
+void CheckSameTypeCount(int conf_number, std::size_t k, int count) {
+  if (count == cfg_state.ni[k]) return;
+  const std::string type = " atoms of type " + std::to_string(k + 1) + " (type index begin with 1)";
+  ReportChangedCounts(conf_number, std::to_string(count) + type,
+                      std::to_string(cfg_state.ni[k]) + type);
+}
+
+void ReadCoordinates(std::istream& in, double* coords, std::size_t values) {
+  for (std::size_t v = 0; v < values; ++v) {
+    ReadReal(in, coords[v]);
+    if (in.fail()) return;  // every further read would fail too
+  }
+}
+}  // namespace
+
+int SimpleCfg::GetParameters_cfg(std::istream& in) {
+  if (!CheckOpenRead(in, kOpenLabel)) return 0;
+  SkipLines(in, 6);
+  ReadInt(in, cfg_state.ntotal);
+  SkipLine(in);
+  ReadInt(in, cfg_state.ntypes);
+  CheckTypeCountAgainstParameters();
+  SkipLines(in, 6);
+  ReadReal(in, cfg_state.box_scale);
+  SkipLines(in, 4);
+  PrepareTypeArrays();
+  for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
+    ReadInt(in, cfg_state.ni[k]);
+    SkipLines(in, 4);
+    // A count that could not be read is no count: the check below stops the run instead.
+    if (!in.fail()) CorrectUsedCount(static_cast<int>(k));
+  }
+  ComputeTypeStarts();
+  CheckLoad(in, "SimpleCfg::GetParameters_cfg");
+  return 1;
+}
+
+void SimpleCfg::Load(std::istream& in, int conf_number) {
+  if (!CheckOpenRead(in, kOpenLabel)) {
+    PrintLine(
+        "The *.cfg file was found earlier, but now it is not available, cannot continue, "
+        "exiting...");
+    QuitProgram();
+  }
+  SkipLines(in, 6);
+  int ntotal = 0;
+  int ntypes = 0;
+  ReadInt(in, ntotal);
+  SkipLine(in);
+  ReadInt(in, ntypes);
+  if (in.fail()) CheckLoad(in, "SimpleCfg::Load");
+  CheckSameCounts(conf_number, ntotal, ntypes);
+  SkipLines(in, 6);
+  // The box length of the header read holds for every configuration. Reading it as an integer
+  // stops at its decimal point, and the skip that follows discards the rest of the line.
+  int box_integer_part = 0;
+  ReadInt(in, box_integer_part);
+  SkipLines(in, 4);
+  for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
+    int count = 0;
+    ReadInt(in, count);
+    SkipLines(in, 4);
+    if (in.fail()) break;
+    CheckSameTypeCount(conf_number, k, count);
+  }
+  ReadCoordinates(in, coords, 3 * static_cast<std::size_t>(cfg_state.ntotal));
+  CheckLoad(in, "SimpleCfg::Load");
+}

@@ -1,0 +1,129 @@
+#include "driver/console.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+QuitHook quit_hook = nullptr;
+}  // namespace
+
+bool StreamHasOpenFile(std::istream& in) {
+  std::streambuf* buf = in.rdbuf();
+  if (buf == nullptr) return false;
+  auto* file = dynamic_cast<std::filebuf*>(buf);
+  return file == nullptr || file->is_open();
+}
+
+void PrintLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
+
+void SetQuitHook(QuitHook hook) { quit_hook = hook; }
+
+void QuitProgram() {
+  std::cerr << "Quit (y)?->\n";
+  char reply = 0;
+  std::cin >> reply;
+  if (quit_hook != nullptr) quit_hook();
+  std::exit(1);
+}
+
+void SkipLine(std::istream& in) {
+  if (in.fail()) return;
+  std::streambuf* buf = in.rdbuf();
+  // Reading the buffer directly keeps skipping cheap on large files; the flags left behind are
+  // those that character-by-character extraction would leave.
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit | std::ios::failbit);
+      return;
+    }
+    if (c == '\n') return;
+  }
+}
+
+char* IntToString(int n) {
+  if (n == 0) {
+    char* zero = new char[2];
+    zero[0] = '0';
+    zero[1] = '\0';
+    return zero;
+  }
+  // Unsigned magnitude, so that even the most negative int has a well-defined text.
+  unsigned int m = n < 0 ? 0u - static_cast<unsigned int>(n) : static_cast<unsigned int>(n);
+  int digits = 0;
+  for (unsigned int rest = m; rest > 0; rest /= 10) ++digits;
+  const int sign = n < 0 ? 1 : 0;
+  char* text = new char[static_cast<std::size_t>(digits + sign + 1)];
+  if (sign) text[0] = '-';
+  text[digits + sign] = '\0';
+  for (int pos = digits + sign - 1; pos >= sign; --pos) {
+    text[pos] = static_cast<char>('0' + m % 10);
+    m /= 10;
+  }
+  return text;
+}
+
+void CheckLoad(std::istream& in, const std::string& label) {
+  if (in.fail()) {
+    PrintLine("****WARNING****");
+    PrintLine(label);
+    if (in.eof()) {
+      PrintLine("End of file was reached during loading!");
+    } else {
+      PrintLine("Loading failed, possibly due to wrong file format!");
+    }
+    PrintLine("Loading was not successful, cannot run this way, exiting");
+    QuitProgram();
+  }
+  if (in.eof()) in.clear();
+}
+
+int CheckOpenRead(std::istream& in, const std::string& label) {
+  if (StreamHasOpenFile(in) && !in.fail() && !in.bad()) return 1;
+  PrintLine("****WARNING****");
+  PrintLine(label + " file is not open for reading!");
+  in.clear();
+  return 0;
+}
+
+void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label,
+                 int binary) {
+  const std::ios::openmode mode =
+      binary == 0 ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::binary;
+  for (;;) {
+    out.open(name, mode);
+    if (out.is_open() && !out.fail() && !out.bad()) return;
+    PrintLine("****WARNING****");
+    PrintLine(label + " - file could not be opened for saving!");
+    PrintLine("If the file is used by another application, close it first.");
+    PrintLine("Try again? (Press any key!)");
+    char reply = 0;
+    // With the console at its end nobody can make the file writable: retrying would spin.
+    if (!(std::cin >> reply)) {
+      PrintLine("No reply can be read from the console, cannot run this way, exiting...");
+      QuitProgram();
+    }
+    out.clear();
+  }
+}
+
+namespace {
+void OpenInput(std::ifstream& in, const std::string& name, std::ios::openmode mode) {
+  std::error_code ignored;
+  // A folder opens like a file on some systems and then reads as empty; refusing it here lets
+  // the caller's check say that the file is not open instead of reporting a format error.
+  if (in.is_open() || std::filesystem::is_directory(name, ignored)) {
+    in.setstate(std::ios::failbit);
+    return;
+  }
+  in.open(name, mode);
+}
+}  // namespace
+
+void OpenForRead(std::ifstream& in, const std::string& name) { OpenInput(in, name, std::ios::in); }
+
+void OpenForReadBinary(std::ifstream& in, const std::string& name) {
+  OpenInput(in, name, std::ios::in | std::ios::binary);
+}

@@ -1,0 +1,46 @@
+// Console and stream utilities shared by every part of the converter: the fatal stop, the line
+// skipper, the stream checks with their warning texts, and the file openers with the retry
+// dialogue for output files. They keep no state, apart from the quit hook that test and fuzz
+// builds install to observe a fatal stop without ending their process.
+#ifndef CFG2CMTX_DRIVER_CONSOLE_H
+#define CFG2CMTX_DRIVER_CONSOLE_H
+
+#include <fstream>
+#include <istream>
+#include <string>
+
+// Writes text, a newline and flushes standard output: every console message is a whole line.
+void PrintLine(const std::string& text);
+
+// Prints the quit prompt on standard error, waits for one reply character and ends the process
+// with status 1.
+[[noreturn]] void QuitProgram();
+
+// Called by QuitProgram after the prompt and before the process ends. A hook may throw to hand
+// control back to a test or fuzz harness; the program itself never installs one.
+using QuitHook = void (*)();
+void SetQuitHook(QuitHook hook);
+
+void SkipLine(std::istream& in);
+
+// True when the stream reads from an open file, or from a buffer that is not a file.
+bool StreamHasOpenFile(std::istream& in);
+
+// Decimal text of n; the caller owns the array (delete[]).
+char* IntToString(int n);
+
+// Stops the program after a failed read; clears a mere end-of-file state.
+void CheckLoad(std::istream& in, const std::string& label);
+
+// 1 when the stream is attached to an open file and not failed; otherwise warns, clears the
+// state and returns 0. A stream that is not file-backed (a string in tests) counts as open.
+int CheckOpenRead(std::istream& in, const std::string& label);
+
+// Opens name for writing, asking the user to retry until it succeeds.
+void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label,
+                 int binary);
+
+void OpenForRead(std::ifstream& in, const std::string& name);
+void OpenForReadBinary(std::ifstream& in, const std::string& name);
+
+#endif

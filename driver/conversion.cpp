@@ -1,0 +1,111 @@
+// The run over the configurations: header read, one configuration object, then per
+// configuration the progress line, the load, the choice of atoms and the output file.
+#include "driver/conversion.h"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "config/cfg_state.h"
+#include "config/simple_cfg.h"
+#include "driver/console.h"
+
+namespace {
+bool TextInput() { return (cfg_state.input_kind & 1) != 0; }
+
+void OpenConfiguration(std::ifstream& in, const std::string& cfg_name) {
+  if (TextInput()) {
+    OpenForRead(in, cfg_name);
+  } else {
+    OpenForReadBinary(in, cfg_name);
+  }
+}
+
+void ReadHeader(std::ifstream& in) {
+  if (TextInput()) {
+    SimpleCfg::GetParameters_cfg(in);
+  } else {
+    SimpleCfg::GetParameters_bcf(in);
+  }
+}
+
+void PrintProgress(int index, const std::string& cfg_name, const std::string& out_name) {
+  std::cout << "\nConverting the " << index + 1 << " configuration of the " << cfg_name
+            << " file to ";
+  PrintLine("CrystalMaker format configuration file " + out_name);
+}
+
+void LoadConfiguration(SimpleCfg& cfg, std::ifstream& in, int index) {
+  if (TextInput()) {
+    cfg.Load(in, index + 1);
+    return;
+  }
+  // No output may be written from coordinates that were never loaded.
+  if (cfg.Load_binary(in) == 0) {
+    PrintLine("No configuration could be loaded from the binary file, cannot run this way, "
+              "exiting...");
+    QuitProgram();
+  }
+}
+
+// The even spread is fixed once for the run; the index check and the slab follow each
+// configuration.
+void SelectParticles(SimpleCfg& cfg, int index) {
+  switch (cfg_state.choose_part) {
+    case 1:
+      if (index == 0) SimpleCfg::SelectEvenSpread();
+      break;
+    case 3:
+      cfg.CheckSelectedIndex();
+      break;
+    case 4:
+      cfg.SelectSlab();
+      break;
+    default:
+      break;
+  }
+}
+
+void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
+                const std::string& base_name) {
+  for (int i = 0; i < cfg_state.nconf; ++i) {
+    const std::string out_name = OutputFileName(base_name, i, cfg_state.nconf);
+    PrintProgress(i, cfg_name, out_name);
+    LoadConfiguration(cfg, in, i);
+    SelectParticles(cfg, i);
+    cfg.SaveCrystalMaker(out_name);
+    // The rest of the line with the last number, then the one line between configurations.
+    if (i < cfg_state.nconf - 1) {
+      SkipLine(in);
+      SkipLine(in);
+    }
+  }
+}
+}  // namespace
+
+std::string OutputFileName(const std::string& base_name, int index, int nconf) {
+  std::string name = base_name;
+  if (nconf > 1) {
+    const std::unique_ptr<char[]> digits(IntToString(index));
+    const std::size_t length = std::char_traits<char>::length(digits.get());
+    if (length < 4) name.append(4 - length, '0');
+    name.append(digits.get());
+  }
+  return name + ".cmtx";
+}
+
+void RunConversion(const std::string& cfg_name, const std::string& base_name) {
+  std::ifstream in;
+  OpenConfiguration(in, cfg_name);
+  ReadHeader(in);
+  in.close();
+  {
+    SimpleCfg cfg;
+    OpenConfiguration(in, cfg_name);
+    ConvertAll(cfg, in, cfg_name, base_name);
+    in.close();
+    PrintLine(" Finished execution, quit (y)? ->");
+    char reply = 0;
+    std::cin >> reply;
+  }
+}

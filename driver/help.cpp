@@ -1,0 +1,78 @@
+#include "driver/help.h"
+
+#include <iostream>
+
+#include "config/simple_cfg.h"
+#include "driver/console.h"
+#include "driver/conversion.h"
+
+namespace {
+// Blanks at the ends of these lines are part of the text users have always seen.
+const char* const kHelpLines[] = {
+    "This program creates CrytalMaker *.cmtx text format configuration file from ",
+    "version 3 format  Tamber file.\n",
+    "It requires a parameter file containing information for the building of the ",
+    "CrystalMaker configuration file.",
+    "1. line: has to contain the full name of the configuration file. It can be a ",
+    "       -text type *.cfg file containing one configuration ",
+    "       -text type *_coll.cfg file containing consecutively several ",
+    "        configurations",
+    "       -binary *.bcf file conaining one configuration.",
+    "     The name of the output file will be derived from the input file name, ",
+    "     cutting the extension, inserting the frame index in case of multiple ",
+    "     configurations, and adding the cmtx extension.",
+    "2. line: number of configurations to convert, always 1 except for *_coll.cfg",
+    "         file.",
+    "3. line: the number of atom types in the configuration",
+    "4. line: integer option switch regarding how the particles should",
+    "         be selected, if not all the particles of a type will be used.",
+    "         If the option switch=4, than one more integer ",
+    "         and two real numbers have to follow in the same line, see later.\n",
+    "   option 1: The indices of the specified number of atoms for each type will",
+    "             be spread among the atoms of this type with as equal step as ",
+    "             possible. As usually atoms with similar indices are close to ",
+    "             each other, especially if no swaps were used during the ",
+    "             simulation, this way the particles can be found everywhere in ",
+    "             the simulation box.",
+    "   option 2: The first given number of atoms will be used from a type. ",
+    "             (Most probably atoms close to each other are chosen this way!)",
+    "   option 3: Atoms of given indices specified at the end the parameter file",
+    "             will be selected. (Index can range from 1 -> ntotal, has to  ",
+    "             follow the order of atom types.)",
+    "   option 4: Only particles between two parallel planes will be saved into the",
+    "             file. The planes have to be parallel to one of the sides of the ",
+    "             simulation box! There have to be an integer after option 4 to ",
+    "             specify which axis is perpendicular to the plane (x:0, y:1, z:2),",
+    "             followed by two real numbers (between -1 and +1) to specify the ",
+    "             reduced coordinates,between which the atoms will be outputted.",
+    "             Example for this line of the parameter file choosing the atoms,",
+    "             with reduced y-coordinates between -0.7 -> 0.5:   4  1  -0.7 0.5  ",
+    "\nAfter this it has to be as many lines as atom types, in each line containing:",
+    "its chemical SYMBOL, the NUMBER OF PARTICLES used from this type.",
+    "\nIn case of option 3 there has to follow the indices of the atoms to select one",
+    "index in each line. Indexing starts with 1, first the indices for the first ",
+    "atom type, then the second and so on.",
+};
+}  // namespace
+
+void PrintHelp() {
+  for (const char* line : kHelpLines) PrintLine(line);
+}
+
+std::string AskParameterFileName() {
+  PrintLine("\nGive the name of the parameter file containing the information ");
+  PrintLine("for the conversion:");
+  std::string name;
+  std::cin >> name;
+  return name;
+}
+
+int RunProgram(int argc, const char* const* argv) {
+  PrintHelp();
+  const std::string par_name = argc > 1 ? std::string(argv[1]) : AskParameterFileName();
+  std::string cfg_name;
+  std::string base_name;
+  SimpleCfg::GetCrystalMakerPar(par_name, cfg_name, base_name);
+  RunConversion(cfg_name, base_name);
+  return 0;
+}

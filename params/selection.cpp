@@ -1,0 +1,128 @@
+// The choice of the atoms to write. Every option leaves the list the writer walks: the first
+// sum(nused) entries of selected_index are the chosen atoms, ascending, type by type.
+#include "params/selection.h"
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "config/cfg_state.h"
+#include "config/simple_cfg.h"
+#include "driver/console.h"
+#include "params/gap_sort.h"
+
+namespace {
+// Counts as the header check left them, never below 0 nor above the type's size.
+int UsedCount(std::size_t type) {
+  return std::clamp(cfg_state.nused[type], 0, std::max(cfg_state.ni[type], 0));
+}
+
+void WarnIndexFile() {
+  PrintLine("****WARNING**** The file index could not be written, the conversion goes on without it.");
+}
+
+[[noreturn]] void ReportListProblem(const std::string& problem, const std::string& advice) {
+  PrintLine("****WARNING****");
+  PrintLine(problem);
+  PrintLine(advice + " Cannot run this way, exiting...");
+  QuitProgram();
+}
+}  // namespace
+
+void FillEvenRun(int* run, int d, int n, int s) {
+  if (d <= 0) return;
+  run[0] = s;
+  if (d == 1) return;
+  const int q = (n - 1) / (d - 1);
+  const int e = (n - 1) % (d - 1);
+  run[d - 1] = s + n - 1;
+  // The q + 1 steps that share out the remainder come in one block, once `period` q steps
+  // have passed.
+  const int period = e > 0 ? d / e : n;
+  int extra = e;
+  int counter = 1;
+  int offset = 0;
+  for (int k = 1; k <= d - 2; ++k) {
+    if (counter == period && extra > 0) {
+      offset += q + 1;
+      --extra;
+    } else {
+      offset += q;
+      ++counter;
+    }
+    run[k] = s + offset;
+  }
+}
+
+void SimpleCfg::SelectEvenSpread() {
+  std::ofstream index("index", std::ios::out | std::ios::trunc);
+  bool index_ok = index.is_open();
+  if (!index_ok) WarnIndexFile();
+  // The runs are laid out again from the counts as the header check left them.
+  const std::size_t ntypes = cfg_state.nused.size();
+  cfg_state.type_selected.assign(ntypes, 0);
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < ntypes; ++i) {
+    cfg_state.type_selected[i] = total;
+    total += static_cast<std::size_t>(UsedCount(i));
+  }
+  cfg_state.selected_index.assign(total, 0);
+  for (std::size_t i = 0; i < ntypes; ++i) {
+    const int d = UsedCount(i);
+    int* run = cfg_state.selected_index.data() + cfg_state.type_selected[i];
+    FillEvenRun(run, d, cfg_state.ni[i], cfg_state.type_start[i]);
+    GapSort(d, run);
+    for (int k = 0; k < d && index_ok; ++k) index << run[k] << '\n' << std::flush;
+  }
+  if (index_ok) {
+    index.close();
+    if (index.fail()) WarnIndexFile();
+  }
+}
+
+void SimpleCfg::CheckSelectedIndex() const {
+  const std::vector<int>& list = cfg_state.selected_index;
+  std::size_t p = 0;
+  for (std::size_t i = 0; i < cfg_state.nused.size(); ++i) {
+    const int first = cfg_state.type_start[i];
+    const int end = cfg_state.type_start[i + 1];
+    for (int n = 0; n < cfg_state.nused[i] && p < list.size(); ++n, ++p) {
+      const int v = list[p];
+      const long long written = static_cast<long long>(v) + 1;
+      if (v < first || v >= end) {
+        ReportListProblem("The atom index " + std::to_string(written) +
+                              " read from the parameter file for CrystalMaker for a " +
+                              std::to_string(i + 1) +
+                              ". type atom is out of range for this type. The range is from " +
+                              std::to_string(first + 1) + " to " + std::to_string(end) + "!",
+                          "Check the configuration file!");
+      }
+      // The list is sorted, so a repeated index stands right after its first appearance.
+      if (p > 0 && list[p - 1] == v) {
+        ReportListProblem("The atom index " + std::to_string(written) +
+                              " is given more than once in the parameter file for CrystalMaker!",
+                          "Check the parameter file!");
+      }
+    }
+  }
+}
+
+void SimpleCfg::SelectSlab() {
+  // One list reused for every configuration: it keeps its room, so memory stays flat.
+  std::vector<int>& list = cfg_state.selected_index;
+  list.clear();
+  list.reserve(static_cast<std::size_t>(cfg_state.ntotal));
+  const auto axis = static_cast<std::size_t>(cfg_state.plane_axis);
+  for (std::size_t i = 0; i < cfg_state.nused.size(); ++i) {
+    int chosen = 0;
+    for (int j = cfg_state.type_start[i]; j < cfg_state.type_start[i + 1]; ++j) {
+      const double x = coords[3 * static_cast<std::size_t>(j) + axis];
+      // A NaN fails both comparisons and is never chosen.
+      if (cfg_state.plane_min <= x && x <= cfg_state.plane_max) {
+        list.push_back(j);
+        ++chosen;
+      }
+    }
+    cfg_state.nused[i] = chosen;
+  }
+}
