@@ -1,0 +1,75 @@
+// Shared test helpers: scratch folders, running the built converter in one, observing fatal
+// stops inside the test process, and files as whole strings.
+#ifndef CFG2CMTX_TESTS_SUPPORT_TEST_SUPPORT_H
+#define CFG2CMTX_TESTS_SUPPORT_TEST_SUPPORT_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh empty folder under the build tree, removed again with the object.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  void Write(const std::string& name, const std::string& content) const;
+  std::string Read(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+  // Every regular file in the folder (not below), name -> content.
+  std::map<std::string, std::string> Files() const;
+
+ private:
+  std::string path_;
+};
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+// Runs the built cfg2cmtx in dir with the given arguments and standard input (its whole
+// content; the input ends after it).
+RunResult RunConverter(const ScratchDir& dir, const std::vector<std::string>& args,
+                       const std::string& input = "");
+
+// The 43 lines printed at every start.
+std::string HelpText();
+
+// The lines that end a run normally (finish prompt and destructor line).
+std::string FinishText();
+
+// The stdout lines printed for converting configuration `number` (from 1) to out_name.
+std::string ProgressText(int number, const std::string& cfg_name, const std::string& out_name);
+
+// Thrown by the quit hook that QuitCapture installs.
+struct QuitCalled {};
+
+// While alive, a fatal stop throws QuitCalled instead of ending the process, and standard
+// output is captured.
+class QuitCapture {
+ public:
+  QuitCapture();
+  ~QuitCapture();
+  QuitCapture(const QuitCapture&) = delete;
+  QuitCapture& operator=(const QuitCapture&) = delete;
+  // Standard output since construction (or the last call).
+  std::string TakeOutput();
+
+ private:
+  bool capturing_ = true;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
+}  // namespace testing_support
+
+#endif
