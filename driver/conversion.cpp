@@ -35,19 +35,6 @@ void PrintProgress(int index, const std::string& cfg_name, const std::string& ou
   PrintLine("CrystalMaker format configuration file " + out_name);
 }
 
-void LoadConfiguration(SimpleCfg& cfg, std::ifstream& in, int index) {
-  if (TextInput()) {
-    cfg.Load(in, index + 1);
-    return;
-  }
-  // No output may be written from coordinates that were never loaded.
-  if (cfg.Load_binary(in) == 0) {
-    PrintLine("No configuration could be loaded from the binary file, cannot run this way, "
-              "exiting...");
-    QuitProgram();
-  }
-}
-
 // The even spread is fixed once for the run; the index check and the slab follow each
 // configuration.
 void SelectParticles(SimpleCfg& cfg, int index) {
@@ -82,6 +69,19 @@ void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
   }
 }
 }  // namespace
+
+void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index) {
+  if (TextInput()) {
+    cfg.Load(in, index + 1);
+    return;
+  }
+  // No output may be written from coordinates that were never loaded.
+  if (cfg.Load_binary(in) == 0) {
+    PrintLine("No configuration could be loaded from the binary file, cannot run this way, "
+              "exiting...");
+    QuitProgram();
+  }
+}
 
 std::string OutputFileName(const std::string& base_name, int index, int nconf) {
   std::string name = base_name;
