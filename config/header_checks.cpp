@@ -27,7 +27,9 @@ void CorrectUsedCount(int k) {
   if (at >= cfg_state.nused.size()) return;
   int& used = cfg_state.nused[at];
   const int available = cfg_state.ni[at];
-  if (used <= available) return;
+  // A negative type size is refused when the configuration is built; lowering a count to it
+  // would only print a nonsensical correction first.
+  if (used <= available || available < 0) return;
   PrintLine("The number of used atoms for type " + std::to_string(k + 1) +
             " (type index begin with 1) is " + std::to_string(used) + ", which is greater than");
   PrintLine("the total number of particles for this type, which is " + std::to_string(available) +
