@@ -3,6 +3,7 @@
 #include "params/selection.h"
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <string>
 
@@ -88,7 +89,8 @@ void SimpleCfg::CheckSelectedIndex() const {
     const int end = cfg_state.type_start[i + 1];
     for (int n = 0; n < cfg_state.nused[i] && p < list.size(); ++n, ++p) {
       const int v = list[p];
-      const long long written = static_cast<long long>(v) + 1;
+      // The parameter file's one-based index; the most negative int was stored as it stood.
+      const long long written = v == INT_MIN ? v : static_cast<long long>(v) + 1;
       if (v < first || v >= end) {
         ReportListProblem("The atom index " + std::to_string(written) +
                               " read from the parameter file for CrystalMaker for a " +
