@@ -74,9 +74,10 @@ int SimpleCfg::GetParameters_cfg(std::istream& in) {
   PrepareTypeArrays();
   for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
     ReadInt(in, cfg_state.ni[k]);
-    SkipLines(in, 4);
     // A count that could not be read is no count: the check below stops the run instead.
-    if (!in.fail()) CorrectUsedCount(static_cast<int>(k));
+    const bool count_read = !in.fail();
+    SkipLines(in, 4);
+    if (count_read) CorrectUsedCount(static_cast<int>(k));
   }
   ComputeTypeStarts();
   CheckLoad(in, "SimpleCfg::GetParameters_cfg");
