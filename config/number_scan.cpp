@@ -1,5 +1,276 @@
 #include "config/number_scan.h"
 
-void ReadInt(std::istream& in, int& value) { in >> value; }
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <system_error>
 
-void ReadReal(std::istream& in, double& value) { in >> value; }
+void ReadIntStream(std::istream& in, int& value) {
+  in >> value;
+}
+
+void ReadRealStream(std::istream& in, double& value) {
+  in >> value;
+}
+
+namespace {
+using Traits = std::char_traits<char>;
+constexpr int kEnd = -1;
+
+// The get area of a stream buffer, read in place. Naming the protected members through a
+// derived class yields member pointers of std::streambuf itself, which may be applied to any
+// stream buffer.
+struct GetArea : std::streambuf {
+  static const char* Next(std::streambuf* buf) { return (buf->*&GetArea::gptr)(); }
+  static const char* End(std::streambuf* buf) { return (buf->*&GetArea::egptr)(); }
+  static void Advance(std::streambuf* buf, std::ptrdiff_t count) {
+    (buf->*&GetArea::gbump)(static_cast<int>(count));
+  }
+};
+
+bool IsSpace(int c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+
+// What the istream sentry does before a formatted read: refuse a stream that is not good, flush
+// the tied stream, pass over white space. Returns false when nothing may be read; the stream is
+// failed then.
+bool StartExtraction(std::istream& in) {
+  if (!in.good()) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  if (in.tie() != nullptr) in.tie()->flush();
+  if ((in.flags() & std::ios::skipws) == 0) return true;
+  std::streambuf* buf = in.rdbuf();
+  for (;;) {
+    const char* p = GetArea::Next(buf);
+    const char* end = GetArea::End(buf);
+    const char* start = p;
+    while (p < end && IsSpace(static_cast<unsigned char>(*p))) ++p;
+    GetArea::Advance(buf, p - start);
+    if (p < end) return true;
+    // The get area is used up: have it refilled, and look at what comes.
+    const int c = buf->sgetc();
+    if (c == Traits::eof()) {
+      in.setstate(std::ios::eofbit | std::ios::failbit);
+      return false;
+    }
+    if (!IsSpace(c)) return true;
+    buf->sbumpc();  // a buffer without a get area hands out one character at a time
+  }
+}
+
+// Characters already in the get area. Running into the end of the area tells nothing about the
+// input (more may follow), so a scan that gets there is repeated on a StreamSource.
+class AreaSource {
+ public:
+  explicit AreaSource(std::streambuf* buf)
+      : begin_(GetArea::Next(buf)), p_(begin_), end_(GetArea::End(buf)) {}
+  int Peek() const { return p_ < end_ ? static_cast<unsigned char>(*p_) : kEnd; }
+  void Take() { ++p_; }
+  bool ReachedEnd() const { return p_ == end_; }
+  const char* begin() const { return begin_; }
+  const char* end() const { return p_; }
+
+ private:
+  const char* begin_;
+  const char* p_;
+  const char* end_;
+};
+
+// Characters taken one by one from the stream buffer (which refills itself), kept as text.
+class StreamSource {
+ public:
+  explicit StreamSource(std::streambuf* buf) : buf_(buf) {}
+  int Peek() const {
+    const int c = buf_->sgetc();
+    return c == Traits::eof() ? kEnd : c;
+  }
+  void Take() { text_.push_back(Traits::to_char_type(buf_->sbumpc())); }
+  bool ReachedEnd() const { return Peek() == kEnd; }
+  const char* begin() const { return text_.data(); }
+  const char* end() const { return text_.data() + text_.size(); }
+
+ private:
+  std::streambuf* buf_;
+  std::string text_;
+};
+
+// An integer: an optional sign and the decimal digits that follow. Leading zeros are digits
+// like any other, so "0x1A" is the number 0 followed by "x1A".
+struct IntScan {
+  bool digits = false;
+  bool negative = false;
+  bool too_large = false;  // the magnitude exceeds what an int can hold
+  unsigned long long magnitude = 0;
+};
+
+template <typename Source>
+IntScan ScanInt(Source& source) {
+  IntScan scan;
+  int c = source.Peek();
+  if (c == '+' || c == '-') {
+    scan.negative = c == '-';
+    source.Take();
+    c = source.Peek();
+  }
+  constexpr unsigned long long kIntRange = 1ull << 31;  // |INT_MIN|
+  while (IsDigit(c)) {
+    scan.digits = true;
+    if (!scan.too_large) {
+      scan.magnitude = scan.magnitude * 10 + static_cast<unsigned>(c - '0');
+      scan.too_large = scan.magnitude > kIntRange;
+    }
+    source.Take();
+    c = source.Peek();
+  }
+  return scan;
+}
+
+// The library reads a long and narrows it: a number outside the range of int stores the
+// nearest limit, as does one outside the range of long.
+std::ios::iostate StoreInt(const IntScan& scan, int& value) {
+  if (!scan.digits) {
+    value = 0;
+    return std::ios::failbit;
+  }
+  if (scan.negative) {
+    if (scan.too_large) {
+      value = INT_MIN;
+      return std::ios::failbit;
+    }
+    value = scan.magnitude == (1ull << 31) ? INT_MIN : -static_cast<int>(scan.magnitude);
+    return std::ios::goodbit;
+  }
+  if (scan.too_large || scan.magnitude > static_cast<unsigned long long>(INT_MAX)) {
+    value = INT_MAX;
+    return std::ios::failbit;
+  }
+  value = static_cast<int>(scan.magnitude);
+  return std::ios::goodbit;
+}
+
+// A real as the library collects it: an optional sign, digits with at most one decimal point,
+// then, after at least one digit, an 'e' or 'E' with an optional sign and digits. The text is
+// taken greedily by these rules even when it does not end up a number ("1e+" of "1e+-5").
+struct RealScan {
+  bool mantissa = false;         // a digit before any exponent
+  bool exponent = false;         // an 'e' or 'E' was taken
+  bool exponent_digits = false;  // a digit after it
+};
+
+template <typename Source>
+RealScan ScanReal(Source& source) {
+  RealScan scan;
+  bool point = false;
+  int c = source.Peek();
+  if (c == '+' || c == '-') {
+    source.Take();
+    c = source.Peek();
+  }
+  for (;;) {
+    if (IsDigit(c)) {
+      scan.mantissa = true;
+      scan.exponent_digits = scan.exponent;
+    } else if (c == '.' && !point && !scan.exponent) {
+      point = true;
+    } else if ((c == 'e' || c == 'E') && !scan.exponent && scan.mantissa) {
+      scan.exponent = true;
+      source.Take();
+      c = source.Peek();
+      if (c != '+' && c != '-') continue;  // the next character is judged on its own
+    } else {
+      break;
+    }
+    source.Take();
+    c = source.Peek();
+  }
+  return scan;
+}
+
+// The conversion of the collected text: strtod in the "C" locale, with text that strtod does
+// not consume whole stored as 0 and an overflow stored as the largest finite value, both with
+// the failure flag. An underflow keeps strtod's result and is no failure.
+std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char* end,
+                            double& value) {
+  if (!scan.mantissa || (scan.exponent && !scan.exponent_digits)) {
+    value = 0.0;
+    return std::ios::failbit;
+  }
+  const char* digits = *begin == '+' ? begin + 1 : begin;  // from_chars takes no plus sign
+  double result = 0.0;
+  const std::from_chars_result parsed = std::from_chars(digits, end, result);
+  if (parsed.ec != std::errc() || parsed.ptr != end) {
+    // Out of range: strtod says how (an infinity, or a tiny or zero value).
+    const std::string text(begin, end);
+    result = std::strtod(text.c_str(), nullptr);
+  }
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  if (result == kInfinity || result == -kInfinity) {
+    value = result > 0 ? kLargest : -kLargest;
+    return std::ios::failbit;
+  }
+  value = result;
+  return std::ios::goodbit;
+}
+
+void Finish(std::istream& in, std::ios::iostate state, bool at_end) {
+  if (at_end) state |= std::ios::eofbit;
+  if (state != std::ios::goodbit) in.setstate(state);
+}
+}  // namespace
+
+void ReadInt(std::istream& in, int& value) {
+  if ((in.flags() & std::ios::basefield) != std::ios::dec) {
+    ReadIntStream(in, value);
+    return;
+  }
+  if (!StartExtraction(in)) return;
+  std::streambuf* buf = in.rdbuf();
+  AreaSource area(buf);
+  const IntScan scan = ScanInt(area);
+  if (!area.ReachedEnd()) {
+    GetArea::Advance(buf, area.end() - area.begin());
+    Finish(in, StoreInt(scan, value), false);
+    return;
+  }
+  StreamSource stream(buf);
+  const IntScan full = ScanInt(stream);
+  Finish(in, StoreInt(full, value), stream.ReachedEnd());
+}
+
+void ReadReal(std::istream& in, double& value) {
+  if (!StartExtraction(in)) return;
+  std::streambuf* buf = in.rdbuf();
+  AreaSource area(buf);
+  const RealScan scan = ScanReal(area);
+  if (!area.ReachedEnd()) {
+    // The text is converted where it stands, before the get area moves on.
+    const std::ios::iostate state = StoreReal(scan, area.begin(), area.end(), value);
+    GetArea::Advance(buf, area.end() - area.begin());
+    Finish(in, state, false);
+    return;
+  }
+  StreamSource stream(buf);
+  const RealScan full = ScanReal(stream);
+  Finish(in, StoreReal(full, stream.begin(), stream.end(), value), stream.ReachedEnd());
+}
+
+void ReadIntField(std::istream& in, int& field) {
+  int value = field;
+  ReadInt(in, value);
+  if (!in.fail()) field = value;
+}
+
+void ReadRealField(std::istream& in, double& field) {
+  double value = field;
+  ReadReal(in, value);
+  if (!in.fail()) field = value;
+}

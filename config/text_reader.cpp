@@ -64,16 +64,16 @@ void ReadCoordinates(std::istream& in, double* coords, std::size_t values) {
 int SimpleCfg::GetParameters_cfg(std::istream& in) {
   if (!CheckOpenRead(in, kOpenLabel)) return 0;
   SkipLines(in, 6);
-  ReadInt(in, cfg_state.ntotal);
+  ReadIntField(in, cfg_state.ntotal);
   SkipLine(in);
-  ReadInt(in, cfg_state.ntypes);
+  ReadIntField(in, cfg_state.ntypes);
   CheckTypeCountAgainstParameters();
   SkipLines(in, 6);
-  ReadReal(in, cfg_state.box_scale);
+  ReadRealField(in, cfg_state.box_scale);
   SkipLines(in, 4);
   PrepareTypeArrays();
   for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
-    ReadInt(in, cfg_state.ni[k]);
+    ReadIntField(in, cfg_state.ni[k]);
     // A count that could not be read is no count: the check below stops the run instead.
     const bool count_read = !in.fail();
     SkipLines(in, 4);
@@ -94,20 +94,20 @@ void SimpleCfg::Load(std::istream& in, int conf_number) {
   SkipLines(in, 6);
   int ntotal = 0;
   int ntypes = 0;
-  ReadInt(in, ntotal);
+  ReadIntField(in, ntotal);
   SkipLine(in);
-  ReadInt(in, ntypes);
+  ReadIntField(in, ntypes);
   if (in.fail()) CheckLoad(in, "SimpleCfg::Load");
   CheckSameCounts(conf_number, ntotal, ntypes);
   SkipLines(in, 6);
   // The box length of the header read holds for every configuration. Reading it as an integer
   // stops at its decimal point, and the skip that follows discards the rest of the line.
   int box_integer_part = 0;
-  ReadInt(in, box_integer_part);
+  ReadIntField(in, box_integer_part);
   SkipLines(in, 4);
   for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
     int count = 0;
-    ReadInt(in, count);
+    ReadIntField(in, count);
     SkipLines(in, 4);
     if (in.fail()) break;
     CheckSameTypeCount(conf_number, k, count);

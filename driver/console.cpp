@@ -30,6 +30,11 @@ void QuitProgram() {
 
 void SkipLine(std::istream& in) {
   if (in.fail()) return;
+  // At the end of the input already, the first read fails, as extraction would.
+  if (in.eof()) {
+    in.setstate(std::ios::failbit);
+    return;
+  }
   std::streambuf* buf = in.rdbuf();
   // Reading the buffer directly keeps skipping cheap on large files; the flags left behind are
   // those that character-by-character extraction would leave.

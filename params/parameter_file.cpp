@@ -40,7 +40,7 @@ void DecideInputKind(const std::string& cfg_name, std::string& base_name) {
 }
 
 void ReadConfigurationCount(std::istream& in) {
-  ReadInt(in, cfg_state.nconf);
+  ReadIntField(in, cfg_state.nconf);
   if (cfg_state.input_kind != 3 && cfg_state.nconf > 1) {
     PrintLine(
         "In case of a single text type (*.cfg) or a binary (*.bcf) file there can be just one "
@@ -51,13 +51,13 @@ void ReadConfigurationCount(std::istream& in) {
 }
 
 void ReadSlab(std::istream& in) {
-  ReadInt(in, cfg_state.plane_axis);
+  ReadIntField(in, cfg_state.plane_axis);
   if (cfg_state.plane_axis < 0 || cfg_state.plane_axis > 2) {
     StopWith("The value of the axis perpendicular to the cutting planes can be 0,1 or 2!",
              "Cannot run this way, exiting...");
   }
-  ReadReal(in, cfg_state.plane_min);
-  ReadReal(in, cfg_state.plane_max);
+  ReadRealField(in, cfg_state.plane_min);
+  ReadRealField(in, cfg_state.plane_max);
   const auto outside = [](double limit) { return limit < -1.0 || limit > 1.0; };
   if (outside(cfg_state.plane_min) || outside(cfg_state.plane_max)) {
     StopWith(
@@ -71,7 +71,7 @@ void ReadSlab(std::istream& in) {
 }
 
 void ReadSelectionOption(std::istream& in) {
-  ReadInt(in, cfg_state.choose_part);
+  ReadIntField(in, cfg_state.choose_part);
   if (cfg_state.choose_part < 1 || cfg_state.choose_part > 4) {
     PrintLine(
         "GetCrystalMakerPar: The value of the choose_part option is outside the acceptable range "
@@ -110,7 +110,7 @@ void ReadTypeLines(std::istream& in) {
     std::string symbol;
     in >> symbol;
     int count = 0;
-    if (cfg_state.choose_part < 4) ReadInt(in, count);
+    if (cfg_state.choose_part < 4) ReadIntField(in, count);
     CheckLoad(in, kTypeLabel);
     cfg_state.type_symbol.push_back(symbol);
     count = AcceptedCount(i, count);
@@ -124,7 +124,7 @@ void ReadIndexList(std::istream& in) {
   std::vector<int>& list = cfg_state.selected_index;
   for (int k = 0; k < cfg_state.nused_total; ++k) {
     int index = 0;
-    ReadInt(in, index);
+    ReadIntField(in, index);
     if (in.fail()) break;  // the check below reports it
     // Indices count from 1 in the file; INT_MIN stays as it is (it is out of range anyway).
     list.push_back(index == INT_MIN ? index : index - 1);
@@ -161,7 +161,7 @@ void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& b
   SkipLine(in);
   DecideInputKind(cfg_name, base_name);
   ReadConfigurationCount(in);
-  ReadInt(in, cfg_state.ntypes_par);
+  ReadIntField(in, cfg_state.ntypes_par);
   SkipLine(in);
   ReadSelectionOption(in);
   ReadTypeLines(in);
