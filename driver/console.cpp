@@ -48,6 +48,13 @@ void SkipLine(std::istream& in) {
   }
 }
 
+void ReadWord(std::istream& in, std::string& word) {
+  word.clear();
+  in >> word;
+  const std::size_t nul = word.find('\0');
+  if (nul != std::string::npos) word.resize(nul);
+}
+
 char* IntToString(int n) {
   if (n == 0) {
     char* zero = new char[2];

@@ -26,6 +26,10 @@ void SkipLine(std::istream& in);
 // True when the stream reads from an open file, or from a buffer that is not a file.
 bool StreamHasOpenFile(std::istream& in);
 
+// Reads one white-space delimited word. The text ends at a NUL byte, as a name does for the
+// file system: a name that went on past it would be checked whole but open another file.
+void ReadWord(std::istream& in, std::string& word);
+
 // Decimal text of n; the caller owns the array (delete[]).
 char* IntToString(int n);
 

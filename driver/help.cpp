@@ -63,7 +63,7 @@ std::string AskParameterFileName() {
   PrintLine("\nGive the name of the parameter file containing the information ");
   PrintLine("for the conversion:");
   std::string name;
-  std::cin >> name;
+  ReadWord(std::cin, name);
   return name;
 }
 

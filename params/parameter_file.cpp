@@ -108,7 +108,7 @@ void ReadTypeLines(std::istream& in) {
   const int ntypes = cfg_state.ntypes_par;
   for (int i = 0; i < ntypes; ++i) {
     std::string symbol;
-    in >> symbol;
+    ReadWord(in, symbol);
     int count = 0;
     if (cfg_state.choose_part < 4) ReadIntField(in, count);
     CheckLoad(in, kTypeLabel);
@@ -156,8 +156,7 @@ int InputKindOf(const std::string& cfg_name) {
 std::string BaseNameOf(const std::string& cfg_name) { return cfg_name.substr(0, cfg_name.find('.')); }
 
 void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& base_name) {
-  cfg_name.clear();
-  in >> cfg_name;
+  ReadWord(in, cfg_name);
   SkipLine(in);
   DecideInputKind(cfg_name, base_name);
   ReadConfigurationCount(in);
