@@ -75,13 +75,13 @@ slab_spec="2,-0.2,0.2"
 
 # The yardstick command of a case; a collection is measured by the text case it predicts from.
 limit_args() {
-  local kind="${1%_*}" sel="${1#*_}" input spec
+  local kind="${1%_*}" sel="${1#*_}" input selection
   case "$kind" in
     text | coll) input=(text big.cfg) ;;
     binary) input=(binary big.bcf) ;;
   esac
-  if [ "$sel" = all ]; then spec=all; else spec="$slab_spec"; fi
-  echo "${input[@]}" limit.cmtx "$spec" "${symbols[@]}"
+  if [ "$sel" = all ]; then selection=all; else selection="$slab_spec"; fi
+  echo "${input[@]}" limit.cmtx "$selection" "${symbols[@]}"
 }
 
 outputs_of() {
