@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "support/config_writer.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -38,20 +40,6 @@ Configuration Scaled(double factor) {
 
 const std::vector<std::string> kSymbols = {"Si", "O"};
 
-std::string TypeCountStop(int in_parameters, long long in_configuration) {
-  return "The number of atom types (" + std::to_string(in_parameters) +
-         ") in the parametr file is not the same, as the number of types \n"
-         "in the configuration file (" +
-         std::to_string(in_configuration) + "). Cannot run this way, exiting...\n";
-}
-
-std::string LoadStop(const std::string& label, bool end_of_file) {
-  return "****WARNING****\n" + label + "\n" +
-         (end_of_file ? "End of file was reached during loading!\n"
-                      : "Loading failed, possibly due to wrong file format!\n") +
-         "Loading was not successful, cannot run this way, exiting\n";
-}
-
 std::string CountsAddUpStop(long long sum, long long ntotal) {
   return "The numbers of atoms of the types add up to " + std::to_string(sum) +
          ", but the total number of atoms is " + std::to_string(ntotal) +
@@ -64,13 +52,6 @@ std::string NegativeTypeStop(int type, int count) {
   return "The number of atoms of type " + std::to_string(type) + " (type index begin with 1) is " +
          std::to_string(count) +
          " in the configuration file, which is negative!\nCannot run this way, exiting...\n";
-}
-
-std::string ChangedCountsStop(int conf, const std::string& has, const std::string& first) {
-  return "The " + std::to_string(conf) + ". configuration of the file has " + has +
-         ", but the first configuration has " + first +
-         "!\nAll configurations of a *_coll.cfg file must have the same numbers of atoms, cannot "
-         "run this way, exiting...\n";
 }
 
 const char kUnknownExtension[] =
@@ -117,25 +98,25 @@ std::vector<BadInput> Cases() {
   const std::string finish = FinishText();
   std::vector<BadInput> cases = {
       // Text configurations: short files, junk where numbers belong, impossible counts.
-      {"empty.cfg", AllAtoms("empty.cfg"), 1, {TypeCountStop(2, 0)}, {}},
+      {"empty.cfg", AllAtoms("empty.cfg"), 1, {TypeCountMismatch(2, 0)}, {}},
       {"header_cut_after_line_5.cfg", AllAtoms("header_cut_after_line_5.cfg"), 1,
-       {TypeCountStop(2, 0)}, {}},
+       {TypeCountMismatch(2, 0)}, {}},
       {"header_cut_after_ntotal.cfg", AllAtoms("header_cut_after_ntotal.cfg"), 1,
-       {TypeCountStop(2, 0)}, {}},
+       {TypeCountMismatch(2, 0)}, {}},
       {"header_cut_after_ntypes.cfg", AllAtoms("header_cut_after_ntypes.cfg"), 1,
-       {LoadStop("SimpleCfg::GetParameters_cfg", true)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_cfg", true)}, {}},
       {"header_cut_after_box.cfg", AllAtoms("header_cut_after_box.cfg"), 1,
-       {LoadStop("SimpleCfg::GetParameters_cfg", true)}, {}},
-      {"ntotal_letters.cfg", AllAtoms("ntotal_letters.cfg"), 1, {TypeCountStop(2, 0)}, {}},
-      {"ntypes_letters.cfg", AllAtoms("ntypes_letters.cfg"), 1, {TypeCountStop(2, 0)}, {}},
-      {"ntypes_3_in_header.cfg", AllAtoms("ntypes_3_in_header.cfg"), 1, {TypeCountStop(2, 3)},
+       {LoadFailure("SimpleCfg::GetParameters_cfg", true)}, {}},
+      {"ntotal_letters.cfg", AllAtoms("ntotal_letters.cfg"), 1, {TypeCountMismatch(2, 0)}, {}},
+      {"ntypes_letters.cfg", AllAtoms("ntypes_letters.cfg"), 1, {TypeCountMismatch(2, 0)}, {}},
+      {"ntypes_3_in_header.cfg", AllAtoms("ntypes_3_in_header.cfg"), 1, {TypeCountMismatch(2, 3)},
        {}},
-      {"ntypes_huge.cfg", AllAtoms("ntypes_huge.cfg"), 1, {TypeCountStop(2, 2000000000)}, {}},
+      {"ntypes_huge.cfg", AllAtoms("ntypes_huge.cfg"), 1, {TypeCountMismatch(2, 2000000000)}, {}},
       // A number too large for an int is a failed read that leaves its field as it was.
       {"ntotal_overflows_int.cfg", AllAtoms("ntotal_overflows_int.cfg"), 1,
-       {TypeCountStop(2, 0)}, {}},
+       {TypeCountMismatch(2, 0)}, {}},
       {"ntypes_overflows_int.cfg", AllAtoms("ntypes_overflows_int.cfg"), 1,
-       {TypeCountStop(2, 0)}, {}},
+       {TypeCountMismatch(2, 0)}, {}},
       {"ntotal_huge_counts_differ.cfg", AllAtoms("ntotal_huge_counts_differ.cfg"), 1,
        {CountsAddUpStop(5, 2000000000)}, {}},
       // 48 GB of coordinates: refused by the allocator, or granted untouched and then the file
@@ -143,41 +124,41 @@ std::vector<BadInput> Cases() {
       {"ntotal_huge_one_type.cfg", "ntotal_huge_one_type.cfg\n1\n1\n2\nSi 3\n", 1,
        {kCannotCreate,
         Progress("ntotal_huge_one_type.cfg", "ntotal_huge_one_type.cmtx") +
-            LoadStop("SimpleCfg::Load", true)},
+            LoadFailure("SimpleCfg::Load", true)},
        {}},
       {"ntotal_negative.cfg", AllAtoms("ntotal_negative.cfg"), 1, {kCannotCreate}, {}},
       {"box_letters.cfg", AllAtoms("box_letters.cfg"), 1,
-       {LoadStop("SimpleCfg::GetParameters_cfg", false)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_cfg", false)}, {}},
       {"type_count_letters.cfg", AllAtoms("type_count_letters.cfg"), 1,
-       {LoadStop("SimpleCfg::GetParameters_cfg", false)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_cfg", false)}, {}},
       {"type_count_overflows_int.cfg", AllAtoms("type_count_overflows_int.cfg"), 1,
-       {LoadStop("SimpleCfg::GetParameters_cfg", false)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_cfg", false)}, {}},
       {"type_count_negative.cfg", AllAtoms("type_count_negative.cfg"), 1,
        {NegativeTypeStop(2, -1)}, {}},
       {"type_counts_add_up_wrong.cfg", AllAtoms("type_counts_add_up_wrong.cfg"), 1,
        {CountsAddUpStop(6, 5)}, {}},
       {"header_cut_in_type_blocks.cfg", AllAtoms("header_cut_in_type_blocks.cfg"), 1,
-       {LoadStop("SimpleCfg::GetParameters_cfg", true)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_cfg", true)}, {}},
       {"coords_truncated.cfg", AllAtoms("coords_truncated.cfg"), 1,
        {Progress("coords_truncated.cfg", "coords_truncated.cmtx") +
-        LoadStop("SimpleCfg::Load", true)},
+        LoadFailure("SimpleCfg::Load", true)},
        {}},
       {"coords_letters.cfg", AllAtoms("coords_letters.cfg"), 1,
        {Progress("coords_letters.cfg", "coords_letters.cmtx") +
-        LoadStop("SimpleCfg::Load", false)},
+        LoadFailure("SimpleCfg::Load", false)},
        {}},
       {"coords_double_sign.cfg", AllAtoms("coords_double_sign.cfg"), 1,
        {Progress("coords_double_sign.cfg", "coords_double_sign.cmtx") +
-        LoadStop("SimpleCfg::Load", false)},
+        LoadFailure("SimpleCfg::Load", false)},
        {}},
       {"coords_decimal_comma.cfg", AllAtoms("coords_decimal_comma.cfg"), 1,
        {Progress("coords_decimal_comma.cfg", "coords_decimal_comma.cmtx") +
-        LoadStop("SimpleCfg::Load", false)},
+        LoadFailure("SimpleCfg::Load", false)},
        {}},
       // Two line feeds in 512 bytes: the six free lines already run past the end.
-      {"binary_junk.cfg", AllAtoms("binary_junk.cfg"), 1, {TypeCountStop(2, 0)}, {}},
+      {"binary_junk.cfg", AllAtoms("binary_junk.cfg"), 1, {TypeCountMismatch(2, 0)}, {}},
       // Carriage returns alone end no line: the whole file is one line.
-      {"cr_only_line_ends.cfg", AllAtoms("cr_only_line_ends.cfg"), 1, {TypeCountStop(2, 0)},
+      {"cr_only_line_ends.cfg", AllAtoms("cr_only_line_ends.cfg"), 1, {TypeCountMismatch(2, 0)},
        {}},
       {"crlf_lf_mixed.cfg", AllAtoms("crlf_lf_mixed.cfg"), 0,
        {Progress("crlf_lf_mixed.cfg", "crlf_lf_mixed.cmtx") + finish},
@@ -188,7 +169,7 @@ std::vector<BadInput> Cases() {
        {Progress("third_conf_cut_coll.cfg", "third_conf_cut_coll0000.cmtx", 1) +
         Progress("third_conf_cut_coll.cfg", "third_conf_cut_coll0001.cmtx", 2) +
         Progress("third_conf_cut_coll.cfg", "third_conf_cut_coll0002.cmtx", 3) +
-        LoadStop("SimpleCfg::Load", true)},
+        LoadFailure("SimpleCfg::Load", true)},
        {{"third_conf_cut_coll0000.cmtx", ExpectedCmtxAll(good, kSymbols)},
         {"third_conf_cut_coll0001.cmtx", ExpectedCmtxAll(Scaled(0.5), kSymbols)}}},
       {"two_confs_only_coll.cfg", AllAtoms("two_confs_only_coll.cfg", 3), 1,
@@ -204,53 +185,53 @@ std::vector<BadInput> Cases() {
                  1) +
         Progress("second_conf_other_counts_coll.cfg", "second_conf_other_counts_coll0001.cmtx",
                  2) +
-        ChangedCountsStop(2, "4 atoms of 2 types", "5 atoms of 2 types")},
+        ChangedCounts(2, "4 atoms of 2 types", "5 atoms of 2 types")},
        {{"second_conf_other_counts_coll0000.cmtx", ExpectedCmtxAll(good, kSymbols)}}},
       // Without the line between them, the second header is read one line late: its type
       // count stands where the atom count belongs.
       {"no_separator_line_coll.cfg", AllAtoms("no_separator_line_coll.cfg", 3), 1,
        {Progress("no_separator_line_coll.cfg", "no_separator_line_coll0000.cmtx", 1) +
         Progress("no_separator_line_coll.cfg", "no_separator_line_coll0001.cmtx", 2) +
-        ChangedCountsStop(2, "2 atoms of 1 types", "5 atoms of 2 types")},
+        ChangedCounts(2, "2 atoms of 1 types", "5 atoms of 2 types")},
        {{"no_separator_line_coll0000.cmtx", ExpectedCmtxAll(good, kSymbols)}}},
 
       // Binary configurations: every field cut short, impossible counts.
-      {"empty.bcf", AllAtoms("empty.bcf"), 1, {TypeCountStop(2, 0)}, {}},
+      {"empty.bcf", AllAtoms("empty.bcf"), 1, {TypeCountMismatch(2, 0)}, {}},
       {"bcf_header_cut_in_ntotal.bcf", AllAtoms("bcf_header_cut_in_ntotal.bcf"), 1,
-       {TypeCountStop(2, 0)}, {}},
+       {TypeCountMismatch(2, 0)}, {}},
       // Two bytes of the type count still make 2, so the header read goes on to the end.
       {"bcf_header_cut_in_ntypes.bcf", AllAtoms("bcf_header_cut_in_ntypes.bcf"), 1,
-       {LoadStop("SimpleCfg::GetParameters_bcf", true)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_bcf", true)}, {}},
       {"bcf_header_cut_in_ni.bcf", AllAtoms("bcf_header_cut_in_ni.bcf"), 1,
-       {LoadStop("SimpleCfg::GetParameters_bcf", true)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_bcf", true)}, {}},
       {"bcf_header_cut_in_box.bcf", AllAtoms("bcf_header_cut_in_box.bcf"), 1,
-       {LoadStop("SimpleCfg::GetParameters_bcf", true)}, {}},
+       {LoadFailure("SimpleCfg::GetParameters_bcf", true)}, {}},
       {"bcf_coords_truncated.bcf", AllAtoms("bcf_coords_truncated.bcf"), 1,
        {Progress("bcf_coords_truncated.bcf", "bcf_coords_truncated.cmtx") +
-        LoadStop("SimpleCfg::Load_binary", true)},
+        LoadFailure("SimpleCfg::Load_binary", true)},
        {}},
       {"bcf_lead_word_then_nothing.bcf", AllAtoms("bcf_lead_word_then_nothing.bcf"), 1,
-       {TypeCountStop(2, 0)}, {}},
-      {"bcf_ntypes_3.bcf", AllAtoms("bcf_ntypes_3.bcf"), 1, {TypeCountStop(2, 3)}, {}},
-      {"bcf_ntypes_huge.bcf", AllAtoms("bcf_ntypes_huge.bcf"), 1, {TypeCountStop(2, 2000000000)},
-       {}},
+       {TypeCountMismatch(2, 0)}, {}},
+      {"bcf_ntypes_3.bcf", AllAtoms("bcf_ntypes_3.bcf"), 1, {TypeCountMismatch(2, 3)}, {}},
+      {"bcf_ntypes_huge.bcf", AllAtoms("bcf_ntypes_huge.bcf"), 1,
+       {TypeCountMismatch(2, 2000000000)}, {}},
       {"bcf_ntotal_huge_counts_differ.bcf", AllAtoms("bcf_ntotal_huge_counts_differ.bcf"), 1,
        {CountsAddUpStop(5, 2000000000)}, {}},
       {"bcf_type_count_negative.bcf", AllAtoms("bcf_type_count_negative.bcf"), 1,
        {NegativeTypeStop(2, -1)}, {}},
       // A text file read as binary: " (Ve" is the atom count, "rsio" the type count.
       {"bcf_text_instead_of_binary.bcf", AllAtoms("bcf_text_instead_of_binary.bcf"), 1,
-       {TypeCountStop(2, WordOf("rsio"))}, {}},
+       {TypeCountMismatch(2, WordOf("rsio"))}, {}},
 
       // Parameter files; good.cfg, which they name, is a sound configuration.
       {"params_empty.par", "", 1, {kUnknownExtension}, {}},
       {"params_only_the_name.par", "", 1,
-       {kChooseReset + LoadStop("SimpleCfg::GetCrystalMakerPar", true)}, {}},
+       {kChooseReset + LoadFailure("SimpleCfg::GetCrystalMakerPar", true)}, {}},
       {"params_truncated_in_type_lines.par", "", 1,
-       {LoadStop("Simple_Cfg::GetCrystalMakerPar", true)}, {}},
+       {LoadFailure("Simple_Cfg::GetCrystalMakerPar", true)}, {}},
       // The missing upper limit stays 0, inside the range; the first type line then fails.
       {"params_option4_limit_missing.par", "", 1,
-       {LoadStop("Simple_Cfg::GetCrystalMakerPar", true)}, {}},
+       {LoadFailure("Simple_Cfg::GetCrystalMakerPar", true)}, {}},
       {"params_no_final_line_end.par", "", 0, {Progress("good.cfg", "good.cmtx") + finish},
        {{"good.cmtx", ExpectedCmtxAll(good, kSymbols)}}},
       {"params_axis_3.par", "", 1,
@@ -263,17 +244,17 @@ std::vector<BadInput> Cases() {
        {}},
       // Nothing after the failed count is read, so only the closing check reports it.
       {"params_nconf_letters.par", "", 1,
-       {kChooseReset + LoadStop("SimpleCfg::GetCrystalMakerPar", false)}, {}},
+       {kChooseReset + LoadFailure("SimpleCfg::GetCrystalMakerPar", false)}, {}},
       // ntypes_par stays 0, so no type line is read and the closing check reports.
       {"params_ntypes_overflows_int.par", "", 1,
-       {kChooseReset + LoadStop("SimpleCfg::GetCrystalMakerPar", false)}, {}},
-      {"params_count_letters.par", "", 1, {LoadStop("Simple_Cfg::GetCrystalMakerPar", false)},
+       {kChooseReset + LoadFailure("SimpleCfg::GetCrystalMakerPar", false)}, {}},
+      {"params_count_letters.par", "", 1, {LoadFailure("Simple_Cfg::GetCrystalMakerPar", false)},
        {}},
-      {"params_count_sign_only.par", "", 1, {LoadStop("Simple_Cfg::GetCrystalMakerPar", false)},
+      {"params_count_sign_only.par", "", 1, {LoadFailure("Simple_Cfg::GetCrystalMakerPar", false)},
        {}},
       {"params_choose_part_junk.par", "", 1,
-       {kChooseReset + LoadStop("Simple_Cfg::GetCrystalMakerPar", false)}, {}},
-      {"params_index_list_short.par", "", 1, {LoadStop("Simple_Cfg::GetCrystalMakerPar", true)},
+       {kChooseReset + LoadFailure("Simple_Cfg::GetCrystalMakerPar", false)}, {}},
+      {"params_index_list_short.par", "", 1, {LoadFailure("Simple_Cfg::GetCrystalMakerPar", true)},
        {}},
       {"params_index_out_of_range.par", "", 1,
        {Progress("good.cfg", "good.cmtx") +
@@ -308,7 +289,7 @@ std::vector<BadInput> Cases() {
         "file!\nCannot run this way, exiting...\n"},
        {}},
       {"params_truncated_after_ntypes.par", "", 1,
-       {kChooseReset + LoadStop("Simple_Cfg::GetCrystalMakerPar", true)}, {}},
+       {kChooseReset + LoadFailure("Simple_Cfg::GetCrystalMakerPar", true)}, {}},
       {"params_crlf_lf_mixed.par", "", 0, {Progress("good.cfg", "good.cmtx") + finish},
        {{"good.cmtx", ExpectedCmtx(good, kSymbols, {0, 2, 4})}}},
   };
@@ -357,7 +338,8 @@ TEST_P(BadInputRun, StopsOrGoesOnAsTabled) {
     run_name = "run.par";
     dir.Write(run_name, input.parameters);
   }
-  const auto inputs = dir.Files();
+  std::set<std::string> inputs;
+  for (const auto& entry : dir.Files()) inputs.insert(entry.first);
 
   const RunResult run = RunConverter(dir, {run_name});
 
@@ -366,11 +348,7 @@ TEST_P(BadInputRun, StopsOrGoesOnAsTabled) {
   for (const std::string& out : input.outs) out_accepted |= run.out == HelpText() + out;
   EXPECT_TRUE(out_accepted) << "standard output:\n" << run.out.substr(HelpText().size());
   EXPECT_EQ(run.err, input.status == 1 ? "Quit (y)?->\n" : "");
-  std::map<std::string, std::string> written;
-  for (const auto& [file, content] : dir.Files()) {
-    if (inputs.count(file) == 0) written[file] = content;
-  }
-  EXPECT_EQ(written, input.written);
+  EXPECT_EQ(Written(dir, inputs), input.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(BadInputs, BadInputRun, ::testing::ValuesIn(Cases()), CaseName);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/config_writer.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -58,38 +59,7 @@ std::string Parameters(const std::string& cfg_name, int nconf, int option,
   return par;
 }
 
-std::string EndOfFileLines(const std::string& label) {
-  return "****WARNING****\n" + label +
-         "\nEnd of file was reached during loading!\n"
-         "Loading was not successful, cannot run this way, exiting\n";
-}
-
-std::string TypeCountLines(int par, int file) {
-  return "The number of atom types (" + std::to_string(par) +
-         ") in the parametr file is not the same, as the number of types \n"
-         "in the configuration file (" +
-         std::to_string(file) + "). Cannot run this way, exiting...\n";
-}
-
-std::string UsedCountLines(int type, int used, int available) {
-  const std::string n = std::to_string(available);
-  return "The number of used atoms for type " + std::to_string(type) +
-         " (type index begin with 1) is " + std::to_string(used) +
-         ", which is greater than\nthe total number of particles for this type, which is " + n +
-         "! Setting the  number of used particles\nto " + n + ".\n";
-}
-
 std::string Progress() { return ProgressText(1, "model.bcf", "model.cmtx"); }
-
-// Every file of the folder that is not one of the inputs.
-std::map<std::string, std::string> Written(const ScratchDir& dir,
-                                           const std::set<std::string>& inputs) {
-  std::map<std::string, std::string> written;
-  for (const auto& [name, content] : dir.Files()) {
-    if (inputs.count(name) == 0) written[name] = content;
-  }
-  return written;
-}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -104,7 +74,7 @@ TEST(BinaryE2eCorrections, ReportedThenConverted) {
   };
   const Case cases[] = {
       {"used count above the type size", Parameters("model.bcf", 1, 2, {10, 2}),
-       UsedCountLines(1, 10, 8), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+       UsedCountLowered(1, 10, 8), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
       {"several configurations asked of a binary file", Parameters("model.bcf", 5, 2, {1, 1}),
        "In case of a single text type (*.cfg) or a binary (*.bcf) file there can be just one "
        "configuration in a file, setting number of configuration to 1!\n",
@@ -148,18 +118,18 @@ std::vector<FatalCase> FatalCases() {
   const std::string open_warning =
       "****WARNING****\nSimpleCfg::GetParams_bcf *.bcf file is not open for reading!\n"
       "Cannot run this way, exiting\n";
-  const std::string header_eof = EndOfFileLines("SimpleCfg::GetParameters_bcf");
-  const std::string load_eof = Progress() + EndOfFileLines("SimpleCfg::Load_binary");
+  const std::string header_eof = LoadFailure("SimpleCfg::GetParameters_bcf", true);
+  const std::string load_eof = Progress() + LoadFailure("SimpleCfg::Load_binary", true);
   const std::string refused = "Cannot run this way, exiting...\n";
   return {
       {"missing file", "<none>", par, open_warning},
       {"folder in place of the file", "<folder>", par, open_warning},
       {"more types than the parameter file", Header(0, 6, {2, 3, 1}, 2.0), par,
-       TypeCountLines(2, 3)},
+       TypeCountMismatch(2, 3)},
       {"huge type count in a tiny file", Int32(9) + Int32(2000000000) + Int32(9),
-       Parameters("model.bcf", 1, 1, {1}), TypeCountLines(1, 2000000000)},
-      {"empty file", "", par, TypeCountLines(2, 0)},
-      {"only a leading word", Int32(8), par, TypeCountLines(2, 0)},
+       Parameters("model.bcf", 1, 1, {1}), TypeCountMismatch(1, 2000000000)},
+      {"empty file", "", par, TypeCountMismatch(2, 0)},
+      {"only a leading word", Int32(8), par, TypeCountMismatch(2, 0)},
       // Two bytes of the little-endian 2 still read as 2 types.
       {"cut inside the type count", whole.substr(0, 6), par, header_eof},
       {"cut after the first type count", whole.substr(0, 12), par, header_eof},
@@ -216,7 +186,7 @@ TEST(BinaryE2eFatal, HugeAtomCountInATinyFileStops) {
   const RunResult run = RunConverter(dir, {"p.par"});
   const std::set<std::string> outcomes = {
       HelpText() + "Sorry, cannot create SimpleCfg.\n",
-      HelpText() + Progress() + EndOfFileLines("SimpleCfg::Load_binary")};
+      HelpText() + Progress() + LoadFailure("SimpleCfg::Load_binary", true)};
   EXPECT_EQ(outcomes.count(run.out), 1u) << run.out;
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, kQuitPrompt);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/config_writer.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -61,20 +62,6 @@ const std::string kSaveRetry =
     "Try again? (Press any key!)\n";
 const std::string kNoReply =
     "No reply can be read from the console, cannot run this way, exiting...\n";
-
-std::string LoadFailure(const std::string& label, bool end_of_file) {
-  return kWarning + label + "\n" +
-         (end_of_file ? "End of file was reached during loading!\n"
-                      : "Loading failed, possibly due to wrong file format!\n") +
-         "Loading was not successful, cannot run this way, exiting\n";
-}
-
-std::string TypeCountMismatch(int in_parameters, int in_configuration) {
-  return "The number of atom types (" + std::to_string(in_parameters) +
-         ") in the parametr file is not the same, as the number of types \n"
-         "in the configuration file (" +
-         std::to_string(in_configuration) + "). Cannot run this way, exiting...\n";
-}
 
 std::string Progress(int number, const std::string& out_name,
                      const std::string& cfg = "sample.cfg") {

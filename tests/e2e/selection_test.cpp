@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/config_writer.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -93,14 +94,6 @@ std::string ParFile(const std::string& cfg_name, int nconf, const std::string& o
     text += "\n";
   }
   return text + indices;
-}
-
-std::string CountLowered(int type, int used, int available) {
-  const std::string n = std::to_string(available);
-  return "The number of used atoms for type " + std::to_string(type) +
-         " (type index begin with 1) is " + std::to_string(used) + ", which is greater than\n" +
-         "the total number of particles for this type, which is " + n +
-         "! Setting the  number of used particles\nto " + n + ".\n";
 }
 
 std::string OutputName(const std::string& base, int index, int nconf) {
@@ -183,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Counts, SelectionE2eEvenSpread, ::testing::Values(
     SpreadRow{"two types", {10, 12}, {3, 5}, "", {0, 4, 9, 10, 13, 16, 19, 21}},
     SpreadRow{"a type left out", {6, 5, 4}, {2, 0, 4}, "", {0, 5, 11, 12, 13, 14}},
     SpreadRow{"one atom of each", {7, 3}, {1, 1}, "", {0, 7}},
-    SpreadRow{"count lowered to the type size", {5, 6}, {9, 3}, CountLowered(1, 9, 5),
+    SpreadRow{"count lowered to the type size", {5, 6}, {9, 3}, UsedCountLowered(1, 9, 5),
               {0, 1, 2, 3, 4, 5, 7, 10}}));
 // clang-format on
 
@@ -266,20 +259,6 @@ TEST_P(SelectionE2eIndexList, WritesTheListedAtomsOrStops) {
   }
 }
 
-std::string OutOfRange(const std::string& written, int type, int from, int to) {
-  return "****WARNING****\nThe atom index " + written +
-         " read from the parameter file for CrystalMaker for a " + std::to_string(type) +
-         ". type atom is out of range for this type. The range is from " + std::to_string(from) +
-         " to " + std::to_string(to) +
-         "!\nCheck the configuration file! Cannot run this way, exiting...\n";
-}
-
-std::string Repeated(int written) {
-  return "****WARNING****\nThe atom index " + std::to_string(written) +
-         " is given more than once in the parameter file for CrystalMaker!\n"
-         "Check the parameter file! Cannot run this way, exiting...\n";
-}
-
 // Types of 4 and 3 atoms: one-based 1-4 and 5-7.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Lists, SelectionE2eIndexList, ::testing::Values(
@@ -287,19 +266,20 @@ INSTANTIATE_TEST_SUITE_P(Lists, SelectionE2eIndexList, ::testing::Values(
     ListRow{"first type left out", {4, 3}, {0, 2}, "7\n5\n", "", {4, 6}, false},
     ListRow{"nothing listed", {4, 3}, {0, 0}, "", "", {}, false},
     ListRow{"count lowered, list longer than used", {3, 4}, {5, 1}, "1\n2\n3\n4\n5\n6\n",
-            CountLowered(1, 5, 3), {0, 1, 2, 3}, false},
-    ListRow{"atom of the next type", {4, 3}, {2, 1}, "1\n5\n6\n", OutOfRange("5", 1, 1, 4), {},
+            UsedCountLowered(1, 5, 3), {0, 1, 2, 3}, false},
+    ListRow{"atom of the next type", {4, 3}, {2, 1}, "1\n5\n6\n", IndexOutOfRange("5", 1, 1, 4), {},
             true},
-    ListRow{"index 0", {4, 3}, {2, 1}, "2\n0\n6\n", OutOfRange("0", 1, 1, 4), {}, true},
-    ListRow{"index above the atom count", {4, 3}, {2, 1}, "1\n2\n8\n", OutOfRange("8", 2, 5, 7),
-            {}, true},
-    ListRow{"atom of an earlier type", {4, 3}, {0, 2}, "2\n6\n", OutOfRange("2", 2, 5, 7), {},
+    ListRow{"index 0", {4, 3}, {2, 1}, "2\n0\n6\n", IndexOutOfRange("0", 1, 1, 4), {}, true},
+    ListRow{"index above the atom count", {4, 3}, {2, 1}, "1\n2\n8\n",
+            IndexOutOfRange("8", 2, 5, 7), {}, true},
+    ListRow{"atom of an earlier type", {4, 3}, {0, 2}, "2\n6\n", IndexOutOfRange("2", 2, 5, 7), {},
             true},
     // The message repeats the index exactly as the parameter file gives it.
     ListRow{"most negative index", {4, 3}, {2, 1}, "-2147483648\n2\n6\n",
-            OutOfRange("-2147483648", 1, 1, 4), {}, true},
-    ListRow{"repeated index", {4, 3}, {2, 1}, "2\n2\n6\n", Repeated(2), {}, true},
-    ListRow{"repeated in the second type", {4, 3}, {1, 2}, "1\n6\n6\n", Repeated(6), {}, true}));
+            IndexOutOfRange("-2147483648", 1, 1, 4), {}, true},
+    ListRow{"repeated index", {4, 3}, {2, 1}, "2\n2\n6\n", IndexRepeated(2), {}, true},
+    ListRow{"repeated in the second type", {4, 3}, {1, 2}, "1\n6\n6\n", IndexRepeated(6), {},
+            true}));
 // clang-format on
 
 // ---------------------------------------------------------------------------------------------

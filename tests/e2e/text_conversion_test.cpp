@@ -21,15 +21,6 @@ const char kSingleFileCorrection[] =
     "In case of a single text type (*.cfg) or a binary (*.bcf) file there can be just one "
     "configuration in a file, setting number of configuration to 1!\n";
 
-std::string Crlf(const std::string& text) {
-  std::string converted;
-  for (char c : text) {
-    if (c == '\n') converted += '\r';
-    converted += c;
-  }
-  return converted;
-}
-
 void WriteAll(const ScratchDir& dir, const FileMap& files) {
   for (const auto& [name, content] : files) dir.Write(name, content);
 }
@@ -193,8 +184,8 @@ TEST(TextConversion, CarriageReturnLineEndsReadLikeLineFeeds) {
   {
     SCOPED_TRACE("single configuration");
     ScratchDir dir;
-    const FileMap inputs = {{"sample.cfg", Crlf(TextConfiguration(single))},
-                            {"p.par", Crlf("sample.cfg\n1\n2\n2\nSi 2\nO 3\n")}};
+    const FileMap inputs = {{"sample.cfg", WithCrLf(TextConfiguration(single))},
+                            {"p.par", WithCrLf("sample.cfg\n1\n2\n2\nSi 2\nO 3\n")}};
     WriteAll(dir, inputs);
 
     const RunResult run = RunConverter(dir, {"p.par"});
@@ -209,8 +200,8 @@ TEST(TextConversion, CarriageReturnLineEndsReadLikeLineFeeds) {
   {
     SCOPED_TRACE("collection");
     ScratchDir dir;
-    const FileMap inputs = {{"run_coll.cfg", Crlf(CollectionFile(confs))},
-                            {"p.par", Crlf("run_coll.cfg\n2\n2\n2\nSi 3\nO 1\n")}};
+    const FileMap inputs = {{"run_coll.cfg", WithCrLf(CollectionFile(confs))},
+                            {"p.par", WithCrLf("run_coll.cfg\n2\n2\n2\nSi 3\nO 1\n")}};
     WriteAll(dir, inputs);
 
     const RunResult run = RunConverter(dir, {"p.par"});

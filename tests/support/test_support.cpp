@@ -28,6 +28,15 @@ void WriteFile(const std::string& path, const std::string& content) {
   out << content;
 }
 
+std::string WithCrLf(const std::string& text) {
+  std::string converted;
+  for (char c : text) {
+    if (c == '\n') converted += '\r';
+    converted += c;
+  }
+  return converted;
+}
+
 ScratchDir::ScratchDir() {
   static std::atomic<int> counter{0};
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -65,6 +74,15 @@ std::map<std::string, std::string> ScratchDir::Files() const {
     if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFile(entry.path());
   }
   return files;
+}
+
+std::map<std::string, std::string> Written(const ScratchDir& dir,
+                                           const std::set<std::string>& inputs) {
+  std::map<std::string, std::string> written;
+  for (const auto& [name, content] : dir.Files()) {
+    if (inputs.count(name) == 0) written[name] = content;
+  }
+  return written;
 }
 
 namespace {
@@ -176,6 +194,21 @@ std::string QuitCapture::TakeOutput() {
   std::string out = ::testing::internal::GetCapturedStdout();
   ::testing::internal::CaptureStdout();
   return out;
+}
+
+Observed Observe(const std::function<void()>& action, const std::function<void()>& then) {
+  Observed seen;
+  QuitCapture capture;
+  ::testing::internal::CaptureStderr();
+  try {
+    action();
+  } catch (const QuitCalled&) {
+    seen.quit = true;
+  }
+  seen.err = ::testing::internal::GetCapturedStderr();
+  seen.out = capture.TakeOutput();
+  if (then) then();
+  return seen;
 }
 
 }  // namespace testing_support

@@ -3,7 +3,9 @@
 #ifndef CFG2CMTX_TESTS_SUPPORT_TEST_SUPPORT_H
 #define CFG2CMTX_TESTS_SUPPORT_TEST_SUPPORT_H
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,10 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// Every regular file of dir whose name is not among inputs, name -> content.
+std::map<std::string, std::string> Written(const ScratchDir& dir,
+                                           const std::set<std::string>& inputs);
 
 struct RunResult {
   std::string out;
@@ -67,8 +73,24 @@ class QuitCapture {
   bool capturing_ = true;
 };
 
+// What a piece of code printed, and whether it ended in a fatal stop.
+struct Observed {
+  std::string out;
+  std::string err;
+  bool quit = false;
+};
+
+// Runs action inside a QuitCapture with standard error captured as well, then `then` (if
+// given) while the capture still holds: before the configuration state is reset and with the
+// output already taken. gtest assertions belong after the call, since standard output is
+// captured while it runs.
+Observed Observe(const std::function<void()>& action, const std::function<void()>& then = {});
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+
+// text with a carriage return before every line feed.
+std::string WithCrLf(const std::string& text);
 
 }  // namespace testing_support
 

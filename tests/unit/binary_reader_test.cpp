@@ -14,10 +14,14 @@
 #include "config/simple_cfg.h"
 #include "driver/console.h"
 #include "driver/conversion.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
+using testing_support::LoadFailure;
 using testing_support::QuitCalled;
 using testing_support::QuitCapture;
+using testing_support::TypeCountMismatch;
+using testing_support::UsedCountLowered;
 
 namespace {
 
@@ -77,27 +81,6 @@ bool ReadHeader(const std::string& bytes) {
   return ReadHeader(in);
 }
 
-std::string EndOfFileLines(const std::string& label) {
-  return "****WARNING****\n" + label +
-         "\nEnd of file was reached during loading!\n"
-         "Loading was not successful, cannot run this way, exiting\n";
-}
-
-std::string TypeCountLines(int par, int file) {
-  return "The number of atom types (" + std::to_string(par) +
-         ") in the parametr file is not the same, as the number of types \n"
-         "in the configuration file (" +
-         std::to_string(file) + "). Cannot run this way, exiting...\n";
-}
-
-std::string UsedCountLines(int type, int used, int available) {
-  const std::string n = std::to_string(available);
-  return "The number of used atoms for type " + std::to_string(type) +
-         " (type index begin with 1) is " + std::to_string(used) +
-         ", which is greater than\nthe total number of particles for this type, which is " + n +
-         "! Setting the  number of used particles\nto " + n + ".\n";
-}
-
 const char kIgnored[] =
     "The binary file will be ignored, the data from the .cfg file will be used!\n";
 
@@ -148,9 +131,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {8, 2, 5},
                    {10, 2, 7},
                    {8, 2, 5},
-                   UsedCountLines(1, 10, 8) + UsedCountLines(3, 7, 5)},
-        HeaderCase{"UsedCountLoweredToNothing", 8, {0, 9}, {1, 9}, {0, 9},
-                   UsedCountLines(1, 1, 0)}),
+                   UsedCountLowered(1, 10, 8) + UsedCountLowered(3, 7, 5)},
+        HeaderCase{
+            "UsedCountLoweredToNothing", 8, {0, 9}, {1, 9}, {0, 9}, UsedCountLowered(1, 1, 0)}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 struct TypeCountCase {
@@ -170,7 +153,7 @@ TEST(BinaryHeaderTypeCount, StopsWhenTheParameterFileDisagrees) {
     if (c.lead != 0) file.Int(c.lead);
     file.Int(30).Int(c.file).Int(10).Int(20).Int(0).Real(1.0);
     EXPECT_TRUE(ReadHeader(file.data));
-    EXPECT_EQ(capture.TakeOutput(), TypeCountLines(c.par, c.file));
+    EXPECT_EQ(capture.TakeOutput(), TypeCountMismatch(c.par, c.file));
     // Nothing after the type count was taken in.
     EXPECT_TRUE(cfg_state.ni.empty());
     EXPECT_EQ(cfg_state.box_scale, 0.0);
@@ -192,10 +175,10 @@ TEST(BinaryHeaderCutShort, EveryShortLengthStops) {
       EXPECT_TRUE(ReadHeader(whole.substr(0, length)));
       std::string expected;
       if (length <= ntypes_at) {
-        expected = TypeCountLines(2, 0);
+        expected = TypeCountMismatch(2, 0);
       } else {
-        if (length >= first_count_end) expected = UsedCountLines(1, 4, 2);
-        expected += EndOfFileLines("SimpleCfg::GetParameters_bcf");
+        if (length >= first_count_end) expected = UsedCountLowered(1, 4, 2);
+        expected += LoadFailure("SimpleCfg::GetParameters_bcf", true);
       }
       EXPECT_EQ(capture.TakeOutput(), expected);
     }
@@ -377,7 +360,7 @@ TEST_F(BinaryLoad, FileCutBeforeTheCoordinatesStops) {
       EXPECT_EQ(capture_.TakeOutput(),
                 "Loading of the main parameters of the configurations from the .bcf file has "
                 "failed!\n" +
-                    EndOfFileLines("SimpleCfg::::GetParameters_bcf"));
+                    LoadFailure("SimpleCfg::::GetParameters_bcf", true));
       EXPECT_TRUE(CoordsUntouched());
       }
   }
@@ -389,7 +372,7 @@ TEST_F(BinaryLoad, FileCutInsideTheCoordinatesStops) {
     SCOPED_TRACE(std::to_string(coordinate_bytes) + " of 120 coordinate bytes");
     Prepare({2, 3});
     EXPECT_EQ(Load(header + std::string(coordinate_bytes, '\x11')), -1);
-    EXPECT_EQ(capture_.TakeOutput(), EndOfFileLines("SimpleCfg::Load_binary"));
+    EXPECT_EQ(capture_.TakeOutput(), LoadFailure("SimpleCfg::Load_binary", true));
   }
 }
 

@@ -16,29 +16,6 @@
 using namespace testing_support;
 
 namespace {
-struct Observed {
-  std::string out;
-  std::string err;
-  bool quit = false;
-};
-
-// Runs action with fatal stops turned into exceptions; gtest assertions belong after it, since
-// standard output is captured while it runs.
-template <typename Action>
-Observed Observe(Action&& action) {
-  Observed seen;
-  QuitCapture capture;
-  ::testing::internal::CaptureStderr();
-  try {
-    action();
-  } catch (const QuitCalled&) {
-    seen.quit = true;
-  }
-  seen.err = ::testing::internal::GetCapturedStderr();
-  seen.out = capture.TakeOutput();
-  return seen;
-}
-
 std::string Rest(std::istream& in) {
   in.clear();
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -11,15 +11,13 @@
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
 
 namespace {
-struct ParRead {
-  std::string out;
-  std::string err;
-  bool quit = false;
+struct ParRead : Observed {
   std::string cfg_name;
   std::string base_name;
   CfgState state;
@@ -30,16 +28,8 @@ struct ParRead {
 template <typename Reader>
 ParRead Capture(Reader&& reader) {
   ParRead read;
-  QuitCapture capture;
-  ::testing::internal::CaptureStderr();
-  try {
-    reader(read.cfg_name, read.base_name);
-  } catch (const QuitCalled&) {
-    read.quit = true;
-  }
-  read.err = ::testing::internal::GetCapturedStderr();
-  read.out = capture.TakeOutput();
-  read.state = cfg_state;
+  Observed& seen = read;
+  seen = Observe([&] { reader(read.cfg_name, read.base_name); }, [&] { read.state = cfg_state; });
   return read;
 }
 
@@ -48,15 +38,6 @@ ParRead ReadPar(const std::string& text) {
     std::istringstream in(text);
     ReadCrystalMakerPar(in, cfg_name, base_name);
   });
-}
-
-std::string WithCrLf(const std::string& text) {
-  std::string converted;
-  for (char c : text) {
-    if (c == '\n') converted += '\r';
-    converted += c;
-  }
-  return converted;
 }
 
 // Every parameter file is read once as written and once with CR LF line ends.
@@ -84,17 +65,10 @@ const std::string kLimits =
     "The limiting values for the reduced coordinates along the selected axis has to be between "
     "-1 and +1!\nCannot run this way, exiting...\n";
 
-std::string LoadWarning(const std::string& label, bool at_end) {
-  return "****WARNING****\n" + label + "\n" +
-         (at_end ? "End of file was reached during loading!\n"
-                 : "Loading failed, possibly due to wrong file format!\n") +
-         "Loading was not successful, cannot run this way, exiting\n";
-}
-
-const std::string kTypeEnd = LoadWarning("Simple_Cfg::GetCrystalMakerPar", true);
-const std::string kTypeFormat = LoadWarning("Simple_Cfg::GetCrystalMakerPar", false);
-const std::string kFinalEnd = LoadWarning("SimpleCfg::GetCrystalMakerPar", true);
-const std::string kFinalFormat = LoadWarning("SimpleCfg::GetCrystalMakerPar", false);
+const std::string kTypeEnd = LoadFailure("Simple_Cfg::GetCrystalMakerPar", true);
+const std::string kTypeFormat = LoadFailure("Simple_Cfg::GetCrystalMakerPar", false);
+const std::string kFinalEnd = LoadFailure("SimpleCfg::GetCrystalMakerPar", true);
+const std::string kFinalFormat = LoadFailure("SimpleCfg::GetCrystalMakerPar", false);
 
 std::string Negative(int type, int count) {
   return "The number of particles to use for type " + std::to_string(type) +

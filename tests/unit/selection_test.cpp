@@ -16,6 +16,7 @@
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -186,20 +187,6 @@ void PrintTo(const CheckCase& c, std::ostream* os) {
 
 class SelectionCheckIndex : public ::testing::TestWithParam<CheckCase> {};
 
-std::string OutOfRange(long long written, int type, int from, int to) {
-  return "****WARNING****\nThe atom index " + std::to_string(written) +
-         " read from the parameter file for CrystalMaker for a " + std::to_string(type) +
-         ". type atom is out of range for this type. The range is from " + std::to_string(from) +
-         " to " + std::to_string(to) +
-         "!\nCheck the configuration file! Cannot run this way, exiting...\n";
-}
-
-std::string Repeated(int written) {
-  return "****WARNING****\nThe atom index " + std::to_string(written) +
-         " is given more than once in the parameter file for CrystalMaker!\n"
-         "Check the parameter file! Cannot run this way, exiting...\n";
-}
-
 TEST_P(SelectionCheckIndex, ReportsTheFirstBadEntryAndStops) {
   const CheckCase& c = GetParam();
   SCOPED_TRACE(c.label + ": ni " + Show(c.ni) + "nused " + Show(c.nused) + "list " + Show(c.list));
@@ -229,13 +216,14 @@ INSTANTIATE_TEST_SUITE_P(Lists, SelectionCheckIndex, ::testing::Values(
     CheckCase{"all in range", {3, 4}, {2, 2}, {0, 2, 3, 6}, ""},
     CheckCase{"type without entries skipped", {3, 4, 2}, {1, 0, 2}, {2, 7, 8}, ""},
     CheckCase{"longer list than the lowered counts", {3, 4}, {3, 1}, {0, 1, 2, 3, 4, 5}, ""},
-    CheckCase{"atom of the next type", {3, 4}, {2, 2}, {0, 3, 4, 5}, OutOfRange(4, 1, 1, 3)},
-    CheckCase{"index 0", {3, 4}, {2, 2}, {-1, 0, 3, 4}, OutOfRange(0, 1, 1, 3)},
-    CheckCase{"above ntotal", {3, 4}, {2, 2}, {0, 1, 3, 7}, OutOfRange(8, 2, 4, 7)},
-    CheckCase{"atom of the previous type", {3, 4, 2}, {1, 0, 2}, {2, 5, 8}, OutOfRange(6, 3, 8, 9)},
-    CheckCase{"repeated in the first type", {3, 4}, {2, 2}, {1, 1, 3, 4}, Repeated(2)},
-    CheckCase{"repeated in the second type", {3, 4}, {1, 2}, {0, 5, 5}, Repeated(6)},
-    CheckCase{"repeated after an empty type", {3, 4, 2}, {1, 0, 2}, {0, 8, 8}, Repeated(9)}));
+    CheckCase{"atom of the next type", {3, 4}, {2, 2}, {0, 3, 4, 5}, IndexOutOfRange(4, 1, 1, 3)},
+    CheckCase{"index 0", {3, 4}, {2, 2}, {-1, 0, 3, 4}, IndexOutOfRange(0, 1, 1, 3)},
+    CheckCase{"above ntotal", {3, 4}, {2, 2}, {0, 1, 3, 7}, IndexOutOfRange(8, 2, 4, 7)},
+    CheckCase{"atom of the previous type", {3, 4, 2}, {1, 0, 2}, {2, 5, 8},
+              IndexOutOfRange(6, 3, 8, 9)},
+    CheckCase{"repeated in the first type", {3, 4}, {2, 2}, {1, 1, 3, 4}, IndexRepeated(2)},
+    CheckCase{"repeated in the second type", {3, 4}, {1, 2}, {0, 5, 5}, IndexRepeated(6)},
+    CheckCase{"repeated after an empty type", {3, 4, 2}, {1, 0, 2}, {0, 8, 8}, IndexRepeated(9)}));
 // clang-format on
 
 // ---------------------------------------------------------------------------------------------

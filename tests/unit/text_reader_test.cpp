@@ -13,20 +13,12 @@
 #include "config/simple_cfg.h"
 #include "driver/console.h"
 #include "support/config_writer.h"
+#include "support/expected_messages.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
 
 namespace {
-std::string WithCrLf(const std::string& text) {
-  std::string converted;
-  for (char c : text) {
-    if (c == '\n') converted += '\r';
-    converted += c;
-  }
-  return converted;
-}
-
 // The text layout with the given items at the head of line 7 (atoms), line 8 (types), line 14
 // (box) and the first line of each type block; an item may start with line ends of its own.
 std::string Layout(const std::string& ntotal, const std::string& ntypes, const std::string& box,
@@ -39,28 +31,21 @@ std::string Layout(const std::string& ntotal, const std::string& ntypes, const s
   return text + coords;
 }
 
-struct HeaderRead {
-  std::string out;
-  std::string err;
-  bool quit = false;
+struct HeaderRead : Observed {
   int result = -1;
   CfgState state;
 };
 
 HeaderRead ReadHeader(std::istream& in, int ntypes_par, const std::vector<int>& nused) {
   HeaderRead read;
-  QuitCapture capture;
-  ::testing::internal::CaptureStderr();
-  cfg_state.ntypes_par = ntypes_par;
-  cfg_state.nused = nused;
-  try {
-    read.result = SimpleCfg::GetParameters_cfg(in);
-  } catch (const QuitCalled&) {
-    read.quit = true;
-  }
-  read.err = ::testing::internal::GetCapturedStderr();
-  read.out = capture.TakeOutput();
-  read.state = cfg_state;
+  Observed& seen = read;
+  seen = Observe(
+      [&] {
+        cfg_state.ntypes_par = ntypes_par;
+        cfg_state.nused = nused;
+        read.result = SimpleCfg::GetParameters_cfg(in);
+      },
+      [&] { read.state = cfg_state; });
   return read;
 }
 
@@ -116,35 +101,6 @@ Loaded LoadAll(const std::string& text, int ntypes, int nconf) {
   return LoadAll(in, text, ntypes, nconf);
 }
 
-std::string Corrected(int type, int used, int available) {
-  return "The number of used atoms for type " + std::to_string(type) +
-         " (type index begin with 1) is " + std::to_string(used) +
-         ", which is greater than\nthe total number of particles for this type, which is " +
-         std::to_string(available) + "! Setting the  number of used particles\nto " +
-         std::to_string(available) + ".\n";
-}
-
-std::string TypeMismatch(int par, int cfg) {
-  return "The number of atom types (" + std::to_string(par) +
-         ") in the parametr file is not the same, as the number of types \n"
-         "in the configuration file (" +
-         std::to_string(cfg) + "). Cannot run this way, exiting...\n";
-}
-
-std::string LoadWarning(const std::string& label, bool at_end) {
-  return "****WARNING****\n" + label + "\n" +
-         (at_end ? "End of file was reached during loading!\n"
-                 : "Loading failed, possibly due to wrong file format!\n") +
-         "Loading was not successful, cannot run this way, exiting\n";
-}
-
-std::string ChangedCounts(int conf, const std::string& what, const std::string& first) {
-  return "The " + std::to_string(conf) + ". configuration of the file has " + what +
-         ", but the first configuration has " + first +
-         "!\nAll configurations of a *_coll.cfg file must have the same numbers of atoms, cannot "
-         "run this way, exiting...\n";
-}
-
 const char kNotOpen[] =
     "****WARNING****\nSimpleCfg::GetParams_cfg - *.cfg file is not open for reading!\n";
 const char kGone[] =
@@ -170,15 +126,15 @@ TEST(TextReaderHeader, ReadsCountsBoxAndTypeRuns) {
       {"written configuration", TextConfiguration(RandomConfiguration({3, 0, 2}, 12.5, 3)), 3,
        {1, 0, 2}, "", 5, {3, 0, 2}, {0, 3, 3, 5}, 12.5, {1, 0, 2}},
       {"counts lowered to the type sizes", TextConfiguration(RandomConfiguration({8, 3, 5}, 2, 4)),
-       3, {10, 3, 6}, Corrected(1, 10, 8) + Corrected(3, 6, 5), 16, {8, 3, 5}, {0, 8, 11, 16}, 2.0,
-       {8, 3, 5}},
+       3, {10, 3, 6}, UsedCountLowered(1, 10, 8) + UsedCountLowered(3, 6, 5), 16, {8, 3, 5},
+       {0, 8, 11, 16}, 2.0, {8, 3, 5}},
       {"box length with a fraction", Layout("3", "1", "25.6", {"3"}, kCoords), 1, {3}, "", 3, {3},
        {0, 3}, 25.6, {3}},
       {"box length without a leading digit", Layout("3", "1", ".5", {"3"}, kCoords), 1, {0}, "", 3,
        {3}, {0, 3}, 0.5, {0}},
       {"blank lines before numbers shift the lines after them",
        Layout("\n 3", "\n\n2", "\n7.25", {"\n1", "\n\n\n  2"}, kCoords), 2, {5, 2},
-       Corrected(1, 5, 1), 3, {1, 2}, {0, 1, 3}, 7.25, {1, 2}},
+       UsedCountLowered(1, 5, 1), 3, {1, 2}, {0, 1, 3}, 7.25, {1, 2}},
       {"one type", Layout("3", "1", "1e1", {"3"}, ""), 1, {3}, "", 3, {3}, {0, 3}, 10.0, {3}},
       {"no atoms and no types", Layout("0", "0", "4.5", {}, ""), 0, {}, "", 0, {}, {0}, 4.5, {}},
   };
@@ -210,22 +166,22 @@ TEST(TextReaderHeader, StopsOnAWrongOrUnreadableHeader) {
     std::string out;
   } cases[] = {
       {"more types than the parameter file", Layout("5", "3", "10", {"1", "2", "2"}, ""), 2, {1, 1},
-       TypeMismatch(2, 3)},
+       TypeCountMismatch(2, 3)},
       {"fewer types than the parameter file", Layout("5", "1", "10", {"5"}, ""), 2, {1, 1},
-       TypeMismatch(2, 1)},
+       TypeCountMismatch(2, 1)},
       {"atom count unreadable", Layout("many", "2", "10", {"1", "2"}, ""), 2, {1, 1},
-       TypeMismatch(2, 0)},
+       TypeCountMismatch(2, 0)},
       {"type count unreadable", Layout("3", "two", "10", {"1", "2"}, ""), 2, {1, 1},
-       TypeMismatch(2, 0)},
+       TypeCountMismatch(2, 0)},
       {"box length unreadable", Layout("3", "2", "box", {"1", "2"}, ""), 2, {1, 1},
-       LoadWarning("SimpleCfg::GetParameters_cfg", false)},
+       LoadFailure("SimpleCfg::GetParameters_cfg", false)},
       // The unread count of type 2 is no count: it is not compared with the used count.
       {"type size unreadable", Layout("3", "2", "10", {"1", "x"}, ""), 2, {1, 9},
-       LoadWarning("SimpleCfg::GetParameters_cfg", false)},
+       LoadFailure("SimpleCfg::GetParameters_cfg", false)},
       {"file ends in the type blocks",
        "1\n2\n3\n4\n5\n6\n3\n2\n9\n10\n11\n12\n13\n10\n1\n2\n3\n4\n", 2, {1, 5},
-       LoadWarning("SimpleCfg::GetParameters_cfg", true)},
-      {"empty file", "", 1, {1}, TypeMismatch(1, 0)},
+       LoadFailure("SimpleCfg::GetParameters_cfg", true)},
+      {"empty file", "", 1, {1}, TypeCountMismatch(1, 0)},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -242,7 +198,7 @@ TEST(TextReaderHeader, StopsOnAWrongOrUnreadableHeader) {
 TEST(TextReaderHeader, CountReadBeforeTheFileEndsIsStillChecked) {
   const HeaderRead read = ReadHeader(Layout("3", "1", "10", {}, "3 molecules of type\n"), 1, {5});
   EXPECT_TRUE(read.quit);
-  EXPECT_EQ(read.out, Corrected(1, 5, 3) + LoadWarning("SimpleCfg::GetParameters_cfg", true))
+  EXPECT_EQ(read.out, UsedCountLowered(1, 5, 3) + LoadFailure("SimpleCfg::GetParameters_cfg", true))
       << "a type count that was read must get its used-count correction even when a later skip "
          "runs into the end of the file";
 }
@@ -252,7 +208,7 @@ TEST(TextReaderHeader, CountReadBeforeTheFileEndsIsStillChecked) {
 TEST(TextReaderHeader, OverflowingTypeCountIsAFailedRead) {
   const HeaderRead read = ReadHeader(Layout("3", "3000000000", "10", {"1", "2"}, ""), 2, {1, 1});
   EXPECT_TRUE(read.quit);
-  EXPECT_EQ(read.out, TypeMismatch(2, 0))
+  EXPECT_EQ(read.out, TypeCountMismatch(2, 0))
       << "the unread type count must stay 0 instead of taking the largest int";
 }
 
@@ -356,11 +312,11 @@ TEST(TextReaderLoad, StopsWhenAConfigurationCannotBeRead) {
     std::string out;
   } cases[] = {
       {"box length without a leading digit", Layout("3", "1", ".5", {"3"}, kCoords), 1, 1,
-       LoadWarning("SimpleCfg::Load", false)},
+       LoadFailure("SimpleCfg::Load", false)},
       {"letters among the coordinates",
        Layout("3", "1", "2", {"3"}, "0.1 0.2 0.3\n0.4 zero 0.6\n0.7 0.8 0.9\n"), 1, 1,
-       LoadWarning("SimpleCfg::Load", false)},
-      {"file ends among the coordinates", short_coords, 2, 1, LoadWarning("SimpleCfg::Load", true)},
+       LoadFailure("SimpleCfg::Load", false)},
+      {"file ends among the coordinates", short_coords, 2, 1, LoadFailure("SimpleCfg::Load", true)},
       {"fewer configurations than requested", CollectionFile({conf, conf}), 2, 3,
        std::string(kNotOpen) + kGone},
   };

@@ -22,40 +22,29 @@ struct Selection {
   std::vector<int> list;  // selected_index
 };
 
-struct Saved {
-  std::string out;
-  std::string err;
-  bool quit = false;
-};
-
-// Loads conf into a configuration object by hand, sets the selection and writes path.
-Saved Save(const Configuration& conf, const std::vector<std::string>& symbols,
-           const Selection& selection, const std::string& path) {
-  Saved saved;
-  QuitCapture capture;
-  ::testing::internal::CaptureStderr();
-  cfg_state.ntotal = conf.ntotal();
-  cfg_state.ntypes = static_cast<int>(conf.ni.size());
-  cfg_state.ntypes_par = cfg_state.ntypes;
-  cfg_state.ni = conf.ni;
-  cfg_state.type_start.assign(1, 0);
-  for (int n : conf.ni) cfg_state.type_start.push_back(cfg_state.type_start.back() + n);
-  cfg_state.box_scale = conf.box;
-  cfg_state.type_symbol = symbols;
-  cfg_state.choose_part = selection.choose_part;
-  cfg_state.nused = selection.nused;
-  cfg_state.selected_index = selection.list;
+// Loads conf into a configuration object by hand, sets the selection and writes path. The
+// object goes after the output is taken, so its destructor line is not part of it.
+Observed Save(const Configuration& conf, const std::vector<std::string>& symbols,
+              const Selection& selection, const std::string& path) {
   std::unique_ptr<SimpleCfg> cfg;
-  try {
-    cfg = std::make_unique<SimpleCfg>();
-    std::copy(conf.coords.begin(), conf.coords.end(), cfg->coords);
-    cfg->SaveCrystalMaker(path);
-  } catch (const QuitCalled&) {
-    saved.quit = true;
-  }
-  saved.err = ::testing::internal::GetCapturedStderr();
-  saved.out = capture.TakeOutput();
-  return saved;
+  return Observe(
+      [&] {
+        cfg_state.ntotal = conf.ntotal();
+        cfg_state.ntypes = static_cast<int>(conf.ni.size());
+        cfg_state.ntypes_par = cfg_state.ntypes;
+        cfg_state.ni = conf.ni;
+        cfg_state.type_start.assign(1, 0);
+        for (int n : conf.ni) cfg_state.type_start.push_back(cfg_state.type_start.back() + n);
+        cfg_state.box_scale = conf.box;
+        cfg_state.type_symbol = symbols;
+        cfg_state.choose_part = selection.choose_part;
+        cfg_state.nused = selection.nused;
+        cfg_state.selected_index = selection.list;
+        cfg = std::make_unique<SimpleCfg>();
+        std::copy(conf.coords.begin(), conf.coords.end(), cfg->coords);
+        cfg->SaveCrystalMaker(path);
+      },
+      [&] { cfg.reset(); });
 }
 
 std::string Printf7(double value) {
@@ -93,7 +82,7 @@ TEST(WriterAtoms, WritesTheChosenAtomsInIndexOrder) {
   ScratchDir dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Saved saved = Save(conf, symbols, c.selection, dir.File("out.cmtx"));
+    const Observed saved = Save(conf, symbols, c.selection, dir.File("out.cmtx"));
     EXPECT_FALSE(saved.quit);
     EXPECT_EQ(saved.out, "");
     EXPECT_EQ(dir.Read("out.cmtx"), ExpectedCmtx(conf, symbols, c.atoms));
@@ -122,7 +111,7 @@ TEST(WriterNumbers, SevenDecimalsAsPrintfGivesThem) {
     conf.ni = {1};
     conf.box = c.box;
     conf.coords = {c.x, c.y, c.z};
-    const Saved saved = Save(conf, {"Si"}, {2, {1}, {}}, dir.File("n.cmtx"));
+    const Observed saved = Save(conf, {"Si"}, {2, {1}, {}}, dir.File("n.cmtx"));
     EXPECT_FALSE(saved.quit);
     EXPECT_EQ(dir.Read("n.cmtx"), std::string("MOLE\nATOM\n") + c.line);
   }
@@ -134,7 +123,7 @@ TEST(WriterNumbers, HugeLengthsHaveNoExponent) {
   conf.box = 1e300;
   conf.coords = {1, -1, 0.5};
   ScratchDir dir;
-  const Saved saved = Save(conf, {"X"}, {3, {1}, {0}}, dir.File("big.cmtx"));
+  const Observed saved = Save(conf, {"X"}, {3, {1}, {0}}, dir.File("big.cmtx"));
   EXPECT_FALSE(saved.quit);
   const std::string two = Printf7(2e300);
   ASSERT_EQ(two.size(), 301u + 8u);
@@ -150,7 +139,7 @@ TEST(WriterSymbols, LongSymbolsWrittenWholeTwice) {
     const std::vector<std::string> symbols{std::string(length, 'A'), std::string(length, 'b')};
     ScratchDir dir;
     for (const Selection& selection : {Selection{2, {2, 1}, {}}, Selection{3, {1, 1}, {1, 2}}}) {
-      const Saved saved = Save(conf, symbols, selection, dir.File("long.cmtx"));
+      const Observed saved = Save(conf, symbols, selection, dir.File("long.cmtx"));
       EXPECT_FALSE(saved.quit);
       EXPECT_EQ(dir.Read("long.cmtx"),
                 ExpectedCmtx(conf, symbols,
@@ -164,7 +153,7 @@ TEST(WriterFile, ReplacesAnExistingFileWhole) {
   const Configuration conf = RandomConfiguration({2}, 3, 43);
   ScratchDir dir;
   dir.Write("old.cmtx", std::string(5000, 'z') + "\n");
-  const Saved saved = Save(conf, {"Fe"}, {2, {1}, {}}, dir.File("old.cmtx"));
+  const Observed saved = Save(conf, {"Fe"}, {2, {1}, {}}, dir.File("old.cmtx"));
   EXPECT_FALSE(saved.quit);
   EXPECT_EQ(dir.Read("old.cmtx"), ExpectedCmtx(conf, {"Fe"}, {0}));
 }
@@ -175,7 +164,7 @@ TEST(WriterFile, StopsWhenTheFileCannotBeWritten) {
   std::filesystem::create_symlink("/dev/full", dir.File("full.cmtx"));
   for (const Selection& selection : {Selection{4, {0}, {}}, Selection{2, {2}, {}}}) {
     SCOPED_TRACE(selection.choose_part);
-    const Saved saved = Save(conf, {"Fe"}, selection, dir.File("full.cmtx"));
+    const Observed saved = Save(conf, {"Fe"}, selection, dir.File("full.cmtx"));
     EXPECT_TRUE(saved.quit);
     EXPECT_EQ(saved.out, "****WARNING****\nSimpleCfg::SaveCrystalMaker - writing the file " +
                              dir.File("full.cmtx") +
@@ -187,7 +176,7 @@ TEST(WriterFile, StopsWhenTheFileCannotBeWritten) {
 TEST(WriterFile, StopsWhenTheFileCannotBeCreatedAndNobodyAnswers) {
   const Configuration conf = RandomConfiguration({2}, 3, 45);
   ScratchDir dir;
-  const Saved saved = Save(conf, {"Fe"}, {2, {2}, {}}, dir.File("missing/out.cmtx"));
+  const Observed saved = Save(conf, {"Fe"}, {2, {2}, {}}, dir.File("missing/out.cmtx"));
   EXPECT_TRUE(saved.quit);
   EXPECT_EQ(saved.out,
             "****WARNING****\n"
