@@ -1,5 +1,6 @@
-// The binary configuration reader on in-memory files: the header read with its checks, the load
-// with its comparison against the header, and every way a file can be cut short.
+// The binary configuration reader on in-memory files: every way a header can be cut short, and
+// the load with its comparison against the header read. The header reads of whole files are
+// checked end to end (binary_test, bad_inputs_test).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,7 +13,6 @@
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
-#include "driver/console.h"
 #include "driver/conversion.h"
 #include "support/expected_messages.h"
 #include "support/test_support.h"
@@ -67,7 +67,8 @@ void SetParameters(const std::vector<int>& nused) {
 }
 
 // True when the header read stopped the run.
-bool ReadHeader(std::istream& in) {
+bool ReadHeader(const std::string& bytes) {
+  std::istringstream in(bytes, std::ios::in | std::ios::binary);
   try {
     SimpleCfg::GetParameters_bcf(in);
   } catch (const QuitCalled&) {
@@ -76,89 +77,8 @@ bool ReadHeader(std::istream& in) {
   return false;
 }
 
-bool ReadHeader(const std::string& bytes) {
-  std::istringstream in(bytes, std::ios::in | std::ios::binary);
-  return ReadHeader(in);
-}
-
 const char kIgnored[] =
     "The binary file will be ignored, the data from the .cfg file will be used!\n";
-
-// ---------------------------------------------------------------------------------------------
-// Header read
-
-struct HeaderCase {
-  const char* name;
-  int lead;
-  std::vector<int> ni;
-  std::vector<int> nused;
-  std::vector<int> nused_after;
-  std::string output;
-};
-
-class BinaryHeaderRead : public ::testing::TestWithParam<HeaderCase> {};
-
-TEST_P(BinaryHeaderRead, FillsTheCountsAndLowersTooLargeUsedCounts) {
-  const HeaderCase& c = GetParam();
-  QuitCapture capture;
-  SetParameters(c.nused);
-  // Bytes after the header (here a coordinate and some junk) are not the header's business.
-  const Bytes file = Header(c.lead, Sum(c.ni), c.ni, 17.25).Real(0.5).Int(-7);
-  ASSERT_FALSE(ReadHeader(file.data)) << capture.TakeOutput();
-  EXPECT_EQ(capture.TakeOutput(), c.output);
-  EXPECT_EQ(cfg_state.ntotal, Sum(c.ni));
-  EXPECT_EQ(cfg_state.ntypes, static_cast<int>(c.ni.size()));
-  EXPECT_EQ(cfg_state.ni, c.ni);
-  std::vector<int> starts{0};
-  for (int n : c.ni) starts.push_back(starts.back() + n);
-  EXPECT_EQ(cfg_state.type_start, starts);
-  EXPECT_EQ(cfg_state.box_scale, 17.25);
-  EXPECT_EQ(cfg_state.nused, c.nused_after);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BinaryHeaderRead,
-    ::testing::Values(
-        HeaderCase{"NoLeadingWord", 0, {3, 2}, {3, 1}, {3, 1}, ""},
-        HeaderCase{"LeadingWord4", 4, {600, 400}, {10, 400}, {10, 400}, ""},
-        HeaderCase{"LeadingWord8", 8, {1, 2, 3}, {0, 0, 0}, {0, 0, 0}, ""},
-        // Only a leading word lets a file hold exactly 4 or 8 atoms.
-        HeaderCase{"FourAtomsBehindWord4", 4, {4}, {4}, {4}, ""},
-        HeaderCase{"EightAtomsBehindWord8", 8, {5, 3}, {1, 1}, {1, 1}, ""},
-        HeaderCase{"NoAtoms", 0, {0}, {0}, {0}, ""},
-        HeaderCase{"UsedCountsLowered",
-                   0,
-                   {8, 2, 5},
-                   {10, 2, 7},
-                   {8, 2, 5},
-                   UsedCountLowered(1, 10, 8) + UsedCountLowered(3, 7, 5)},
-        HeaderCase{
-            "UsedCountLoweredToNothing", 8, {0, 9}, {1, 9}, {0, 9}, UsedCountLowered(1, 1, 0)}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
-
-struct TypeCountCase {
-  int lead;
-  int par;
-  int file;
-};
-
-TEST(BinaryHeaderTypeCount, StopsWhenTheParameterFileDisagrees) {
-  const TypeCountCase cases[] = {{0, 2, 3}, {4, 3, 1}, {8, 1, 2000000000}, {0, 1, -1}, {4, 2, 0}};
-  for (const TypeCountCase& c : cases) {
-    SCOPED_TRACE("lead " + std::to_string(c.lead) + ", parameter file " + std::to_string(c.par) +
-                 " types, binary file " + std::to_string(c.file));
-    QuitCapture capture;
-    SetParameters(std::vector<int>(static_cast<std::size_t>(c.par), 1));
-    Bytes file;
-    if (c.lead != 0) file.Int(c.lead);
-    file.Int(30).Int(c.file).Int(10).Int(20).Int(0).Real(1.0);
-    EXPECT_TRUE(ReadHeader(file.data));
-    EXPECT_EQ(capture.TakeOutput(), TypeCountMismatch(c.par, c.file));
-    // Nothing after the type count was taken in.
-    EXPECT_TRUE(cfg_state.ni.empty());
-    EXPECT_EQ(cfg_state.box_scale, 0.0);
-  }
-}
 
 // Every length short of a whole header. A count of types cut short keeps the bytes that were
 // read, so one byte of the little-endian 2 is already 2 and agrees with the parameter file.
@@ -184,38 +104,6 @@ TEST(BinaryHeaderCutShort, EveryShortLengthStops) {
     }
   }
 }
-
-TEST(BinaryHeaderNotOpen, StopsWithTheOpenWarning) {
-  const std::string expected =
-      "****WARNING****\nSimpleCfg::GetParams_bcf *.bcf file is not open for reading!\n"
-      "Cannot run this way, exiting\n";
-  QuitCapture capture;
-  {
-    SCOPED_TRACE("stream never opened");
-    SetParameters({1});
-    std::ifstream never_opened;
-    EXPECT_TRUE(ReadHeader(never_opened));
-    EXPECT_EQ(capture.TakeOutput(), expected);
-  }
-  {
-    SCOPED_TRACE("open of a missing file");
-    std::ifstream missing;
-    OpenForReadBinary(missing, "no_such_folder_here/missing.bcf");
-    EXPECT_TRUE(ReadHeader(missing));
-    EXPECT_EQ(capture.TakeOutput(), expected);
-  }
-  {
-    SCOPED_TRACE("stream already failed");
-    std::istringstream failed(Header(0, 1, {1}, 1.0).data);
-    failed.setstate(std::ios::failbit);
-    EXPECT_TRUE(ReadHeader(failed));
-    EXPECT_EQ(capture.TakeOutput(), expected);
-    EXPECT_EQ(cfg_state.ntotal, 0);
-  }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Load
 
 // cfg_state from a consistent header, then the configuration object with every coordinate set
 // to a marker, so that a load that must not touch them can be checked.
@@ -258,15 +146,11 @@ class BinaryLoad : public ::testing::Test {
 
 TEST_F(BinaryLoad, CopiesTheCoordinatesBitForBit) {
   const std::vector<std::uint64_t> patterns = {
-      0x0000000000000000u, 0x8000000000000000u,  // +0, -0
-      0x0000000000000001u, 0x8000000000000001u,  // smallest subnormals
-      0x000FFFFFFFFFFFFFu, 0x0010000000000000u,  // largest subnormal, smallest normal
-      0x7FEFFFFFFFFFFFFFu, 0xFFEFFFFFFFFFFFFFu,  // largest finite values
-      0x7FF0000000000000u, 0xFFF0000000000000u,  // infinities
-      0x7FF8000000001234u, 0x7FF0000000000001u,  // NaNs with a payload, quiet and signalling
-      0x3FF0000000000000u, 0xBFE0000000000000u,  // 1, -0.5
-      0x3FB999999999999Au, 0x4341C37937E08000u,  // 0.1, 1e16
-      0xC0FE240C9FBE76C9u, 0x3E112E0BE826D695u,  // -123456.789, 1e-9
+      0x0000000000000000u, 0x8000000000000000u, 0x0000000000000001u, 0x8000000000000001u,
+      0x000FFFFFFFFFFFFFu, 0x0010000000000000u, 0x7FEFFFFFFFFFFFFFu, 0xFFEFFFFFFFFFFFFFu,
+      0x7FF0000000000000u, 0xFFF0000000000000u, 0x7FF8000000001234u, 0x7FF0000000000001u,
+      0x3FF0000000000000u, 0xBFE0000000000000u, 0x3FB999999999999Au, 0x4341C37937E08000u,
+      0xC0FE240C9FBE76C9u, 0x3E112E0BE826D695u,  // +-0, subnormals, extremes, inf, NaNs, ...
   };
   for (int lead : {0, 4, 8}) {
     SCOPED_TRACE("leading word " + std::to_string(lead));
@@ -282,27 +166,24 @@ TEST_F(BinaryLoad, CopiesTheCoordinatesBitForBit) {
   }
 }
 
-struct DisagreementCase {
-  const char* what;
-  std::string file;
-  std::string lines;
-};
-
-// The header read saw 5 atoms of types (2, 3).
-std::vector<DisagreementCase> Disagreements() {
-  return {
-      {"atom count", Header(0, 6, {2, 3}, 1.0).data,
-       "INCONSISTENCY! The number of atoms is 5 from the .cfg file, and \n"
-       "6 from the binary .bcf file!\n"},
-      {"atom count behind a leading word", Header(8, 4, {2, 2}, 1.0).data,
+// Load_binary reports a disagreement and returns 0, the coordinates untouched; the conversion
+// loop then stops (the header read and the load of a run see one file, so only here can they
+// disagree).
+TEST_F(BinaryLoad, DisagreeingHeaderIsIgnoredAndStopsTheConversionLoop) {
+  const std::string stop =
+      "No configuration could be loaded from the binary file, cannot run this way, exiting...\n";
+  // The header read saw 5 atoms of types (2, 3).
+  const struct {
+    const char* what;
+    std::string file;
+    std::string lines;
+  } cases[] = {
+      {"atom count", Header(8, 4, {2, 2}, 1.0).data,
        "INCONSISTENCY! The number of atoms is 5 from the .cfg file, and \n"
        "4 from the binary .bcf file!\n"},
       {"type count", Header(4, 5, {2, 2, 1}, 1.0).data,
        "INCONSISTENCY! The number of atom types is 2 from the .cfg file, and \n"
        "3 from the binary .bcf file!\n"},
-      {"count of type 1", Header(0, 5, {1, 4}, 1.0).data,
-       "INCONSISTENCY! The number of atoms for type 1 is 2 from the .cfg file, and \n"
-       "1 from the binary .bcf file! (Starting with 1)\n"},
       {"count of type 2", Header(0, 5, {2, -3}, 1.0).data,
        "INCONSISTENCY! The number of atoms for type 2 is 3 from the .cfg file, and \n"
        "-3 from the binary .bcf file! (Starting with 1)\n"},
@@ -310,101 +191,57 @@ std::vector<DisagreementCase> Disagreements() {
        "INCONSISTENCY! The number of atoms for type 1 is 2 from the .cfg file, and \n"
        "4 from the binary .bcf file! (Starting with 1)\n"},
   };
-}
-
-TEST_F(BinaryLoad, DisagreeingHeaderLeavesTheCoordinates) {
-  for (const DisagreementCase& c : Disagreements()) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Prepare({2, 3});
     // A whole file, coordinates included: it is the disagreement alone that refuses it.
-    Bytes file{c.file};
-    for (int v = 0; v < 15; ++v) file.Real(0.25);
-    EXPECT_EQ(Load(file.data), 0);
+    const std::string file = c.file + std::string(120, '\0');
+    Prepare({2, 3});
+    EXPECT_EQ(Load(file), 0);
     EXPECT_EQ(capture_.TakeOutput(), c.lines + kIgnored);
     EXPECT_TRUE(CoordsUntouched());
-  }
-}
-
-TEST_F(BinaryLoad, UnusableStreamLeavesTheCoordinates) {
-  const std::string expected =
-      "SimpleCfg::Load_binary - file not open or non-existing.\n"
-      "The configurations from the text type .cfg file will be used!\n";
-  const std::string whole = Header(0, 5, {2, 3}, 1.0).data + std::string(120, '\0');
-  {
-    SCOPED_TRACE("stream never opened");
     Prepare({2, 3});
-    std::ifstream never_opened;
-    EXPECT_EQ(Load(never_opened), 0);
-    EXPECT_EQ(capture_.TakeOutput(), expected);
-    EXPECT_TRUE(CoordsUntouched());
-  }
-  {
-    SCOPED_TRACE("stream already failed");
-    Prepare({2, 3});
-    std::istringstream failed(whole, std::ios::in | std::ios::binary);
-    failed.setstate(std::ios::failbit);
-    EXPECT_EQ(Load(failed), 0);
-    EXPECT_EQ(capture_.TakeOutput(), expected);
-    EXPECT_TRUE(CoordsUntouched());
-  }
-}
-
-// Cut inside the box length, or right before it: the counts agree, the parameters do not load.
-TEST_F(BinaryLoad, FileCutBeforeTheCoordinatesStops) {
-  for (int lead : {0, 4}) {
-    const std::string whole = Header(lead, 5, {2, 3}, 1.0).data;
-    for (std::size_t length = whole.size() - 8; length < whole.size(); ++length) {
-      SCOPED_TRACE("lead " + std::to_string(lead) + ", " + std::to_string(length) + " bytes");
-      Prepare({2, 3});
-      EXPECT_EQ(Load(whole.substr(0, length)), -1);
-      EXPECT_EQ(capture_.TakeOutput(),
-                "Loading of the main parameters of the configurations from the .bcf file has "
-                "failed!\n" +
-                    LoadFailure("SimpleCfg::::GetParameters_bcf", true));
-      EXPECT_TRUE(CoordsUntouched());
-      }
-  }
-}
-
-TEST_F(BinaryLoad, FileCutInsideTheCoordinatesStops) {
-  const std::string header = Header(8, 5, {2, 3}, 1.0).data;
-  for (std::size_t coordinate_bytes : std::vector<std::size_t>{0, 1, 8, 60, 119}) {
-    SCOPED_TRACE(std::to_string(coordinate_bytes) + " of 120 coordinate bytes");
-    Prepare({2, 3});
-    EXPECT_EQ(Load(header + std::string(coordinate_bytes, '\x11')), -1);
-    EXPECT_EQ(capture_.TakeOutput(), LoadFailure("SimpleCfg::Load_binary", true));
-  }
-}
-
-// The header read and the load of a run see one file, so only here can the load disagree.
-TEST_F(BinaryLoad, ConversionLoopStopsWhenNothingWasLoaded) {
-  const std::string stop =
-      "No configuration could be loaded from the binary file, cannot run this way, exiting...\n";
-  for (const DisagreementCase& c : Disagreements()) {
-    SCOPED_TRACE(c.what);
-    Prepare({2, 3});
-    std::istringstream in(c.file + std::string(120, '\0'), std::ios::in | std::ios::binary);
+    std::istringstream in(file, std::ios::in | std::ios::binary);
     EXPECT_THROW(LoadConfiguration(*cfg_, in, 0), QuitCalled);
     EXPECT_EQ(capture_.TakeOutput(), c.lines + kIgnored + stop);
     EXPECT_TRUE(CoordsUntouched());
   }
 }
 
-// Once, without the quit hook: the stop really ends the process with status 1.
-TEST(BinaryReaderDeathTest, CutCoordinatesEndTheProcess) {
-  EXPECT_EXIT(
-      {
-        ResetCfgState();
-        SetParameters({0, 0});
-        const std::string header = Header(0, 5, {2, 3}, 1.0).data;
-        std::istringstream first(header, std::ios::in | std::ios::binary);
-        SimpleCfg::GetParameters_bcf(first);
-        SimpleCfg cfg;
-        std::istringstream second(header + std::string(50, '\0'),
-                                  std::ios::in | std::ios::binary);
-        cfg.Load_binary(second);
-      },
-      ::testing::ExitedWithCode(1), "Quit \\(y\\)\\?->");
+TEST_F(BinaryLoad, UnusableStreamLeavesTheCoordinates) {
+  std::ifstream never_opened;
+  std::istringstream failed(Header(0, 5, {2, 3}, 1.0).data + std::string(120, '\0'),
+                            std::ios::in | std::ios::binary);
+  failed.setstate(std::ios::failbit);
+  std::istream* const streams[] = {&never_opened, &failed};
+  for (std::istream* in : streams) {
+    Prepare({2, 3});
+    EXPECT_EQ(Load(*in), 0);
+    EXPECT_EQ(capture_.TakeOutput(),
+              "SimpleCfg::Load_binary - file not open or non-existing.\n"
+              "The configurations from the text type .cfg file will be used!\n");
+    EXPECT_TRUE(CoordsUntouched());
+  }
+}
+
+// Cut inside the box length (the parameters do not load) or inside the coordinates.
+TEST_F(BinaryLoad, FileCutShortStops) {
+  for (int lead : {0, 4, 8}) {
+    const std::string header = Header(lead, 5, {2, 3}, 1.0).data;
+    for (std::size_t length = header.size() - 8; length < header.size() + 120; ++length) {
+      SCOPED_TRACE("lead " + std::to_string(lead) + ", " + std::to_string(length) + " bytes");
+      Prepare({2, 3});
+      EXPECT_EQ(Load((header + std::string(120, '\x11')).substr(0, length)), -1);
+      if (length < header.size()) {
+        EXPECT_EQ(capture_.TakeOutput(),
+                  "Loading of the main parameters of the configurations from the .bcf file has "
+                  "failed!\n" +
+                      LoadFailure("SimpleCfg::::GetParameters_bcf", true));
+        EXPECT_TRUE(CoordsUntouched());
+      } else {
+        EXPECT_EQ(capture_.TakeOutput(), LoadFailure("SimpleCfg::Load_binary", true));
+      }
+    }
+  }
 }
 
 }  // namespace
