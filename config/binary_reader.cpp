@@ -28,26 +28,25 @@ bool LittleEndianMachine() {
   return first == 1;
 }
 
-void ReadInt32(std::istream& in, int& target) {
-  auto bits = static_cast<std::uint32_t>(target);
-  unsigned char bytes[4];
-  for (int b = 0; b < 4; ++b) bytes[b] = static_cast<unsigned char>(bits >> (8 * b));
-  in.read(reinterpret_cast<char*>(bytes), 4);
+// One little-endian field of sizeof(Field) bytes into target, whatever the machine's byte
+// order. Bits is the unsigned integer type of the field's size.
+template <typename Bits, typename Field>
+void ReadLittleEndian(std::istream& in, Field& target) {
+  static_assert(sizeof(Bits) == sizeof(Field), "the field and its bits must have one size");
+  constexpr int kSize = static_cast<int>(sizeof(Field));
+  Bits bits = 0;
+  std::memcpy(&bits, &target, sizeof bits);
+  unsigned char bytes[kSize];
+  for (int b = 0; b < kSize; ++b) bytes[b] = static_cast<unsigned char>(bits >> (8 * b));
+  in.read(reinterpret_cast<char*>(bytes), kSize);
   bits = 0;
-  for (int b = 3; b >= 0; --b) bits = (bits << 8) | bytes[b];
-  std::memcpy(&target, &bits, 4);
+  for (int b = kSize - 1; b >= 0; --b) bits = static_cast<Bits>((bits << 8) | bytes[b]);
+  std::memcpy(&target, &bits, sizeof bits);
 }
 
-void ReadFloat64(std::istream& in, double& target) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &target, 8);
-  unsigned char bytes[8];
-  for (int b = 0; b < 8; ++b) bytes[b] = static_cast<unsigned char>(bits >> (8 * b));
-  in.read(reinterpret_cast<char*>(bytes), 8);
-  bits = 0;
-  for (int b = 7; b >= 0; --b) bits = (bits << 8) | bytes[b];
-  std::memcpy(&target, &bits, 8);
-}
+void ReadInt32(std::istream& in, int& target) { ReadLittleEndian<std::uint32_t>(in, target); }
+
+void ReadFloat64(std::istream& in, double& target) { ReadLittleEndian<std::uint64_t>(in, target); }
 
 // The atom count, behind the optional leading word.
 int ReadAtomCount(std::istream& in) {
