@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "config/cfg_state.h"
 #include "config/header_checks.h"

@@ -4,8 +4,10 @@
 //   <symbol> <symbol> <x> <y> <z>     one line per chosen atom, each number followed by a blank
 // Coordinates are lengths, (reduced + 1) * box_scale, in fixed notation with seven decimals.
 // Each line is flushed as it is written, so an interrupted run leaves whole lines behind.
+#include <algorithm>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"

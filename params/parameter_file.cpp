@@ -12,6 +12,7 @@
 #include <climits>
 #include <fstream>
 #include <utility>
+#include <vector>
 
 #include "config/cfg_state.h"
 #include "config/number_scan.h"

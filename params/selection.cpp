@@ -6,6 +6,7 @@
 #include <climits>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
