@@ -78,8 +78,7 @@ int ReportInconsistency(const std::string& first_line, const std::string& second
 
 void SimpleCfg::GetParameters_bcf(std::istream& in) {
   if (!CheckOpenRead(in, "SimpleCfg::GetParams_bcf *.bcf")) {
-    PrintLine("Cannot run this way, exiting");
-    QuitProgram();
+    FatalStop({"Cannot run this way, exiting"});
   }
   cfg_state.ntotal = ReadAtomCount(in);
   ReadInt32(in, cfg_state.ntypes);
@@ -126,7 +125,9 @@ int SimpleCfg::Load_binary(std::istream& in) {
   double box_length = 0.0;  // the header read's value holds
   ReadFloat64(in, box_length);
   if (!StreamHasOpenFile(in) || in.fail()) {
-    PrintLine("Loading of the main parameters of the configurations from the .bcf file has failed!");
+    PrintLine(
+        "Loading of the main parameters of the configurations from the .bcf file has failed!");
+    // Four colons: the label as users know it; do not correct it.
     CheckLoad(in, "SimpleCfg::::GetParameters_bcf");
   }
   const std::size_t values = 3 * static_cast<std::size_t>(cfg_state.ntotal);

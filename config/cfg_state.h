@@ -8,9 +8,20 @@
 #include <string>
 #include <vector>
 
+// Values of input_kind: which reader the configuration file needs.
+constexpr int kTextSingle = 1;      // *.cfg, one configuration
+constexpr int kBinary = 2;          // *.bcf, one configuration
+constexpr int kTextCollection = 3;  // *_coll.cfg, configurations one after another
+
+// Values of choose_part: how the atoms to write are chosen.
+constexpr int kEvenSpread = 1;  // spread evenly over each type; the list is written to "index"
+constexpr int kFirstAtoms = 2;  // the first atoms of each type
+constexpr int kIndexList = 3;   // the atoms listed at the end of the parameter file
+constexpr int kSlab = 4;        // the atoms between two planes, chosen anew per configuration
+
 struct CfgState {
   // Parameter half.
-  int input_kind = 0;  // 1 text *.cfg, 2 binary *.bcf, 3 text *_coll.cfg
+  int input_kind = 0;
   int nconf = 0;
   int ntypes_par = 0;
   int choose_part = 0;

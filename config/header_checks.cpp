@@ -8,11 +8,11 @@
 
 void CheckTypeCountAgainstParameters() {
   if (cfg_state.ntypes == cfg_state.ntypes_par) return;
-  PrintLine("The number of atom types (" + std::to_string(cfg_state.ntypes_par) +
-            ") in the parametr file is not the same, as the number of types ");
-  PrintLine("in the configuration file (" + std::to_string(cfg_state.ntypes) +
-            "). Cannot run this way, exiting...");
-  QuitProgram();
+  // "parametr" is the message as users know it and search for; do not correct it.
+  FatalStop({"The number of atom types (" + std::to_string(cfg_state.ntypes_par) +
+                 ") in the parametr file is not the same, as the number of types ",
+             "in the configuration file (" + std::to_string(cfg_state.ntypes) +
+                 "). Cannot run this way, exiting..."});
 }
 
 void PrepareTypeArrays() {

@@ -7,14 +7,6 @@
 #include <string>
 #include <system_error>
 
-void ReadIntStream(std::istream& in, int& value) {
-  in >> value;
-}
-
-void ReadRealStream(std::istream& in, double& value) {
-  in >> value;
-}
-
 namespace {
 using Traits = std::char_traits<char>;
 constexpr int kEnd = -1;
@@ -30,23 +22,17 @@ struct GetArea : std::streambuf {
   }
 };
 
-bool IsSpace(int c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-bool IsDigit(int c) {
-  return c >= '0' && c <= '9';
-}
+bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 
-// What the istream sentry does before a formatted read: refuse a stream that is not good, flush
-// the tied stream, pass over white space. Returns false when nothing may be read; the stream is
-// failed then.
+// What the istream sentry does before a formatted read of one of the program's file streams
+// (which skip white space and are tied to no other stream): refuse a stream that is not good, pass
+// over white space. Returns false when nothing may be read; the stream is failed then.
 bool StartExtraction(std::istream& in) {
   if (!in.good()) {
     in.setstate(std::ios::failbit);
     return false;
   }
-  if (in.tie() != nullptr) in.tie()->flush();
-  if ((in.flags() & std::ios::skipws) == 0) return true;
   std::streambuf* buf = in.rdbuf();
   for (;;) {
     const char* p = GetArea::Next(buf);
@@ -228,10 +214,6 @@ void Finish(std::istream& in, std::ios::iostate state, bool at_end) {
 }  // namespace
 
 void ReadInt(std::istream& in, int& value) {
-  if ((in.flags() & std::ios::basefield) != std::ios::dec) {
-    ReadIntStream(in, value);
-    return;
-  }
   if (!StartExtraction(in)) return;
   std::streambuf* buf = in.rdbuf();
   AreaSource area(buf);

@@ -5,9 +5,8 @@
 // largest value of the type with the failure flag for a number out of range, nothing when the
 // stream was not good or held only white space), the same characters consumed and the same
 // flags. They read the stream buffer in place instead of going through the num_get facet, which
-// made the reading of large configuration files slow. Streams with a base other than decimal
-// are handed to the formatted extraction itself; the locale is taken to be the classic one, as
-// it is for every stream of this program.
+// made the reading of large configuration files slow. Numbers are read in decimal in the classic
+// locale, as every stream of this program is set up.
 #ifndef CFG2CMTX_CONFIG_NUMBER_SCAN_H
 #define CFG2CMTX_CONFIG_NUMBER_SCAN_H
 
@@ -20,9 +19,5 @@ void ReadReal(std::istream& in, double& value);
 // field as it was, so that a value too large for its field is not taken as the largest value.
 void ReadIntField(std::istream& in, int& field);
 void ReadRealField(std::istream& in, double& field);
-
-// Formatted extraction itself: the reference that ReadInt and ReadReal must match.
-void ReadIntStream(std::istream& in, int& value);
-void ReadRealStream(std::istream& in, double& value);
 
 #endif

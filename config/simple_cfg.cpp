@@ -10,30 +10,25 @@
 #include "driver/console.h"
 
 namespace {
-[[noreturn]] void CannotCreate() {
-  PrintLine("Sorry, cannot create SimpleCfg.");
-  QuitProgram();
-}
+const char kCannotCreate[] = "Sorry, cannot create SimpleCfg.";
 
 // The type counts must be non-negative and add up to the atom count.
 void CheckTypeCounts() {
   long long sum = 0;
   for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
     if (cfg_state.ni[k] < 0) {
-      PrintLine("The number of atoms of type " + std::to_string(k + 1) +
-                " (type index begin with 1) is " + std::to_string(cfg_state.ni[k]) +
-                " in the configuration file, which is negative!");
-      PrintLine("Cannot run this way, exiting...");
-      QuitProgram();
+      FatalStop({"The number of atoms of type " + std::to_string(k + 1) +
+                     " (type index begin with 1) is " + std::to_string(cfg_state.ni[k]) +
+                     " in the configuration file, which is negative!",
+                 "Cannot run this way, exiting..."});
     }
     sum += cfg_state.ni[k];
   }
   if (sum != cfg_state.ntotal) {
-    PrintLine("The numbers of atoms of the types add up to " + std::to_string(sum) +
-              ", but the total number of atoms is " + std::to_string(cfg_state.ntotal) +
-              " in the configuration file!");
-    PrintLine("Cannot run this way, exiting...");
-    QuitProgram();
+    FatalStop({"The numbers of atoms of the types add up to " + std::to_string(sum) +
+                   ", but the total number of atoms is " + std::to_string(cfg_state.ntotal) +
+                   " in the configuration file!",
+               "Cannot run this way, exiting..."});
   }
 }
 }  // namespace
@@ -41,18 +36,18 @@ void CheckTypeCounts() {
 SimpleCfg::SimpleCfg() {
   // type_start has ntypes + 1 entries once a header has been read.
   if (cfg_state.type_start.empty() || cfg_state.ntotal < 0 || cfg_state.ntypes < 0) {
-    CannotCreate();
+    FatalStop({kCannotCreate});
   }
   CheckTypeCounts();
   const std::size_t values = 3 * static_cast<std::size_t>(cfg_state.ntotal);
   coords = new (std::nothrow) double[values];
-  if (coords == nullptr) CannotCreate();
+  if (coords == nullptr) FatalStop({kCannotCreate});
   const auto ntypes = static_cast<std::size_t>(cfg_state.ntypes);
   type_coords = new (std::nothrow) double*[ntypes];
   if (type_coords == nullptr) {
     delete[] coords;
     coords = nullptr;
-    CannotCreate();
+    FatalStop({kCannotCreate});
   }
   for (std::size_t k = 0; k < ntypes; ++k) {
     type_coords[k] = coords + 3 * static_cast<std::size_t>(cfg_state.type_start[k]);

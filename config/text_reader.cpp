@@ -29,11 +29,10 @@ void SkipLines(std::istream& in, int count) {
 
 [[noreturn]] void ReportChangedCounts(int conf_number, const std::string& what,
                                       const std::string& first) {
-  PrintLine("The " + std::to_string(conf_number) + ". configuration of the file has " + what +
-            ", but the first configuration has " + first + "!");
-  PrintLine("All configurations of a *_coll.cfg file must have the same numbers of atoms, cannot "
-            "run this way, exiting...");
-  QuitProgram();
+  FatalStop({"The " + std::to_string(conf_number) + ". configuration of the file has " + what +
+                 ", but the first configuration has " + first + "!",
+             "All configurations of a *_coll.cfg file must have the same numbers of atoms, "
+             "cannot run this way, exiting..."});
 }
 
 // The arrays were sized from the first header, so a configuration with other counts cannot be
@@ -86,10 +85,9 @@ int SimpleCfg::GetParameters_cfg(std::istream& in) {
 
 void SimpleCfg::Load(std::istream& in, int conf_number) {
   if (!CheckOpenRead(in, kOpenLabel)) {
-    PrintLine(
-        "The *.cfg file was found earlier, but now it is not available, cannot continue, "
-        "exiting...");
-    QuitProgram();
+    FatalStop(
+        {"The *.cfg file was found earlier, but now it is not available, cannot continue, "
+         "exiting..."});
   }
   SkipLines(in, 6);
   int ntotal = 0;

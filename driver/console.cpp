@@ -1,6 +1,5 @@
 #include "driver/console.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -10,13 +9,16 @@ QuitHook quit_hook = nullptr;
 }  // namespace
 
 bool StreamHasOpenFile(std::istream& in) {
-  std::streambuf* buf = in.rdbuf();
-  if (buf == nullptr) return false;
-  auto* file = dynamic_cast<std::filebuf*>(buf);
-  return file == nullptr || file->is_open();
+  auto* file = dynamic_cast<std::filebuf*>(in.rdbuf());
+  return file != nullptr && file->is_open();
 }
 
 void PrintLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
+
+void FatalStop(std::initializer_list<std::string> lines) {
+  for (const std::string& line : lines) PrintLine(line);
+  QuitProgram();
+}
 
 void SetQuitHook(QuitHook hook) { quit_hook = hook; }
 
@@ -79,15 +81,10 @@ char* IntToString(int n) {
 
 void CheckLoad(std::istream& in, const std::string& label) {
   if (in.fail()) {
-    PrintLine("****WARNING****");
-    PrintLine(label);
-    if (in.eof()) {
-      PrintLine("End of file was reached during loading!");
-    } else {
-      PrintLine("Loading failed, possibly due to wrong file format!");
-    }
-    PrintLine("Loading was not successful, cannot run this way, exiting");
-    QuitProgram();
+    FatalStop({"****WARNING****", label,
+               in.eof() ? "End of file was reached during loading!"
+                        : "Loading failed, possibly due to wrong file format!",
+               "Loading was not successful, cannot run this way, exiting"});
   }
   if (in.eof()) in.clear();
 }
@@ -114,8 +111,7 @@ void OpenForSave(std::ofstream& out, const std::string& name, const std::string&
     char reply = 0;
     // With the console at its end nobody can make the file writable: retrying would spin.
     if (!(std::cin >> reply)) {
-      PrintLine("No reply can be read from the console, cannot run this way, exiting...");
-      QuitProgram();
+      FatalStop({"No reply can be read from the console, cannot run this way, exiting..."});
     }
     out.clear();
   }

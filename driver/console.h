@@ -6,6 +6,7 @@
 #define CFG2CMTX_DRIVER_CONSOLE_H
 
 #include <fstream>
+#include <initializer_list>
 #include <istream>
 #include <string>
 
@@ -16,6 +17,9 @@ void PrintLine(const std::string& text);
 // with status 1.
 [[noreturn]] void QuitProgram();
 
+// Prints each line (PrintLine), then stops through QuitProgram: every fatal problem ends here.
+[[noreturn]] void FatalStop(std::initializer_list<std::string> lines);
+
 // Called by QuitProgram after the prompt and before the process ends. A hook may throw to hand
 // control back to a test or fuzz harness; the program itself never installs one.
 using QuitHook = void (*)();
@@ -23,7 +27,7 @@ void SetQuitHook(QuitHook hook);
 
 void SkipLine(std::istream& in);
 
-// True when the stream reads from an open file, or from a buffer that is not a file.
+// True when the stream reads from an open file.
 bool StreamHasOpenFile(std::istream& in);
 
 // Reads one white-space delimited word. The text ends at a NUL byte, as a name does for the
@@ -37,12 +41,11 @@ char* IntToString(int n);
 void CheckLoad(std::istream& in, const std::string& label);
 
 // 1 when the stream is attached to an open file and not failed; otherwise warns, clears the
-// state and returns 0. A stream that is not file-backed (a string in tests) counts as open.
+// state and returns 0.
 int CheckOpenRead(std::istream& in, const std::string& label);
 
 // Opens name for writing, asking the user to retry until it succeeds.
-void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label,
-                 int binary);
+void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label, int binary);
 
 void OpenForRead(std::ifstream& in, const std::string& name);
 void OpenForReadBinary(std::ifstream& in, const std::string& name);

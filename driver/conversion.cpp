@@ -11,7 +11,7 @@
 #include "driver/console.h"
 
 namespace {
-bool TextInput() { return (cfg_state.input_kind & 1) != 0; }
+bool TextInput() { return cfg_state.input_kind != kBinary; }
 
 void OpenConfiguration(std::ifstream& in, const std::string& cfg_name) {
   if (TextInput()) {
@@ -39,16 +39,16 @@ void PrintProgress(int index, const std::string& cfg_name, const std::string& ou
 // configuration.
 void SelectParticles(SimpleCfg& cfg, int index) {
   switch (cfg_state.choose_part) {
-    case 1:
+    case kEvenSpread:
       if (index == 0) SimpleCfg::SelectEvenSpread();
       break;
-    case 3:
+    case kIndexList:
       cfg.CheckSelectedIndex();
       break;
-    case 4:
+    case kSlab:
       cfg.SelectSlab();
       break;
-    default:
+    default:  // kFirstAtoms: the writer takes the first atoms of each type itself
       break;
   }
 }
@@ -77,9 +77,9 @@ void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index) {
   }
   // No output may be written from coordinates that were never loaded.
   if (cfg.Load_binary(in) == 0) {
-    PrintLine("No configuration could be loaded from the binary file, cannot run this way, "
-              "exiting...");
-    QuitProgram();
+    FatalStop(
+        {"No configuration could be loaded from the binary file, cannot run this way, "
+         "exiting..."});
   }
 }
 

@@ -1,13 +1,10 @@
 #include "driver/help.h"
 
-#include <iostream>
-
-#include "config/simple_cfg.h"
 #include "driver/console.h"
-#include "driver/conversion.h"
 
 namespace {
-// Blanks at the ends of these lines are part of the text users have always seen.
+// Blanks at the ends of these lines, and the misspellings ("CrytalMaker", "conaining"), are part
+// of the text as written: do not trim or correct them.
 const char* const kHelpLines[] = {
     "This program creates CrytalMaker *.cmtx text format configuration file from ",
     "version 3 format  Tamber file.\n",
@@ -57,22 +54,4 @@ const char* const kHelpLines[] = {
 
 void PrintHelp() {
   for (const char* line : kHelpLines) PrintLine(line);
-}
-
-std::string AskParameterFileName() {
-  PrintLine("\nGive the name of the parameter file containing the information ");
-  PrintLine("for the conversion:");
-  std::string name;
-  ReadWord(std::cin, name);
-  return name;
-}
-
-int RunProgram(int argc, const char* const* argv) {
-  PrintHelp();
-  const std::string par_name = argc > 1 ? std::string(argv[1]) : AskParameterFileName();
-  std::string cfg_name;
-  std::string base_name;
-  SimpleCfg::GetCrystalMakerPar(par_name, cfg_name, base_name);
-  RunConversion(cfg_name, base_name);
-  return 0;
 }

@@ -1,5 +1,5 @@
 // cfg2cmtx: converts configuration files to CrystalMaker text files; see README.md.
-#include "driver/help.h"
+#include "driver/program.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // An absurd atom count must end in the program's own message, not in the sanitizer's report.

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <sstream>
+#include <fstream>
 #include <string>
 
 #include "config/cfg_state.h"
@@ -76,8 +76,8 @@ void CheckHeaderAndConstruction(const SimpleCfg& cfg) {
 void CheckCoordinates(const SimpleCfg& cfg, const std::string& bytes) {
   bool ok = true;
   const int first = LittleEndianInt(bytes, 0, ok);
-  const std::size_t header = (first == 4 || first == 8 ? 8 : 4) + 12 +
-                             4 * static_cast<std::size_t>(cfg_state.ntypes);
+  const std::size_t header =
+      (first == 4 || first == 8 ? 8 : 4) + 12 + 4 * static_cast<std::size_t>(cfg_state.ntypes);
   const std::size_t block = 24 * static_cast<std::size_t>(cfg_state.ntotal);
   if (header + block > bytes.size()) Fail("coordinates loaded from a file cut short");
   if (block > 0 && std::memcmp(cfg.coords, bytes.data() + header, block) != 0) {
@@ -99,11 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int header_types = HeaderTypeCount(bytes);
   fuzz_support::RunGuarded([&] {
     SetUpParameters(control, header_types);
-    std::istringstream header(bytes, std::ios::in | std::ios::binary);
+    std::ifstream header;
+    fuzz_support::OpenContent(header, "header.bcf", bytes);
     SimpleCfg::GetParameters_bcf(header);
     SimpleCfg cfg;
     CheckHeaderAndConstruction(cfg);
-    std::istringstream in(reloaded, std::ios::in | std::ios::binary);
+    std::ifstream in;
+    fuzz_support::OpenContent(in, "load.bcf", reloaded);
     const int loaded = cfg.Load_binary(in);
     if (reloaded == bytes && loaded != 1) Fail("an unchanged file did not load");
     if (loaded == 1) CheckCoordinates(cfg, reloaded);

@@ -14,7 +14,7 @@
 
 #include "config/cfg_state.h"
 #include "driver/conversion.h"
-#include "driver/help.h"
+#include "driver/program.h"
 #include "harness_support.h"
 #include "params/parameter_file.h"
 

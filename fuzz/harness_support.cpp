@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <streambuf>
 #include <system_error>
@@ -89,6 +90,14 @@ void Fail(const std::string& what) {
 
 std::string Bytes(const std::uint8_t* data, std::size_t size) {
   return size == 0 ? std::string() : std::string(reinterpret_cast<const char*>(data), size);
+}
+
+void OpenContent(std::ifstream& in, const std::string& name, const std::string& content) {
+  {
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out << content;
+  }
+  in.open(name, std::ios::in | std::ios::binary);
 }
 
 void ResetState() {

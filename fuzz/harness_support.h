@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
 #include <string>
 
 namespace fuzz_support {
@@ -28,6 +29,9 @@ void ClearWorkFolder();
 [[noreturn]] void Fail(const std::string& what);
 
 std::string Bytes(const std::uint8_t* data, std::size_t size);
+
+// Writes content to the file name in the working folder and opens it for reading (binary).
+void OpenContent(std::ifstream& in, const std::string& name, const std::string& content);
 
 void ResetState();
 

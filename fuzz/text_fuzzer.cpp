@@ -9,6 +9,7 @@
 //   bit  6    every used count is larger than any type (the used-count correction)
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -85,12 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int header_types = HeaderTypeCount(text);
   fuzz_support::RunGuarded([&] {
     SetUpParameters(control, header_types);
-    std::istringstream header(text);
+    std::ifstream header;
+    fuzz_support::OpenContent(header, "header.cfg", text);
     if (SimpleCfg::GetParameters_cfg(header) != 1) Fail("header read of an open stream gave 0");
     CheckHeader();
     SimpleCfg cfg;
     CheckConstruction(cfg);
-    std::istringstream in(text);
+    std::ifstream in;
+    fuzz_support::OpenContent(in, "load.cfg", text);
     for (int i = 0; i < cfg_state.nconf; ++i) {
       cfg.Load(in, i + 1);
       if (i < cfg_state.nconf - 1) {

@@ -74,12 +74,6 @@ void WriteListedAtoms(AtomLineWriter& writer, const double* coords) {
   }
 }
 
-[[noreturn]] void ReportWriteFailure(const std::string& name) {
-  PrintLine("****WARNING****");
-  PrintLine("SimpleCfg::SaveCrystalMaker - writing the file " + name + " has failed!");
-  PrintLine("Cannot run this way, exiting...");
-  QuitProgram();
-}
 }  // namespace
 
 void SimpleCfg::SaveCrystalMaker(const std::string& name) const {
@@ -87,12 +81,16 @@ void SimpleCfg::SaveCrystalMaker(const std::string& name) const {
   OpenForSave(out, name, "SimpleCfg::SaveCrystalMaker", 0);
   out << "MOLE\n" << std::flush << "ATOM\n" << std::flush;
   AtomLineWriter writer(out);
-  if (cfg_state.choose_part == 2) {
+  if (cfg_state.choose_part == kFirstAtoms) {
     WriteFirstAtoms(writer, coords);
   } else {
     WriteListedAtoms(writer, coords);
   }
   const bool written = !out.fail();
   out.close();
-  if (!written || out.fail()) ReportWriteFailure(name);
+  if (!written || out.fail()) {
+    FatalStop({"****WARNING****",
+               "SimpleCfg::SaveCrystalMaker - writing the file " + name + " has failed!",
+               "Cannot run this way, exiting..."});
+  }
 }

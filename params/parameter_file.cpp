@@ -21,28 +21,24 @@
 #include "params/gap_sort.h"
 
 namespace {
+// Spelled with an underscore, unlike the final check's label: users tell the two checks apart by
+// it, so do not correct it.
 const char kTypeLabel[] = "Simple_Cfg::GetCrystalMakerPar";
-
-[[noreturn]] void StopWith(const std::string& message, const std::string& closing) {
-  PrintLine(message);
-  PrintLine(closing);
-  QuitProgram();
-}
 
 void DecideInputKind(const std::string& cfg_name, std::string& base_name) {
   cfg_state.input_kind = InputKindOf(cfg_name);
   if (cfg_state.input_kind == 0) {
-    StopWith(
-        "Unrecognized file extension for input file, has to be either *.cfg, *.cfg_coll or "
-        "*.bcf!",
-        "Cannot run this way, exit...");
+    FatalStop(
+        {"Unrecognized file extension for input file, has to be either *.cfg, *.cfg_coll "
+         "or *.bcf!",
+         "Cannot run this way, exit..."});
   }
   base_name = BaseNameOf(cfg_name);
 }
 
 void ReadConfigurationCount(std::istream& in) {
   ReadIntField(in, cfg_state.nconf);
-  if (cfg_state.input_kind != 3 && cfg_state.nconf > 1) {
+  if (cfg_state.input_kind != kTextCollection && cfg_state.nconf > 1) {
     PrintLine(
         "In case of a single text type (*.cfg) or a binary (*.bcf) file there can be just one "
         "configuration in a file, setting number of configuration to 1!");
@@ -54,17 +50,17 @@ void ReadConfigurationCount(std::istream& in) {
 void ReadSlab(std::istream& in) {
   ReadIntField(in, cfg_state.plane_axis);
   if (cfg_state.plane_axis < 0 || cfg_state.plane_axis > 2) {
-    StopWith("The value of the axis perpendicular to the cutting planes can be 0,1 or 2!",
-             "Cannot run this way, exiting...");
+    FatalStop({"The value of the axis perpendicular to the cutting planes can be 0,1 or 2!",
+               "Cannot run this way, exiting..."});
   }
   ReadRealField(in, cfg_state.plane_min);
   ReadRealField(in, cfg_state.plane_max);
   const auto outside = [](double limit) { return limit < -1.0 || limit > 1.0; };
   if (outside(cfg_state.plane_min) || outside(cfg_state.plane_max)) {
-    StopWith(
-        "The limiting values for the reduced coordinates along the selected axis has to be "
-        "between -1 and +1!",
-        "Cannot run this way, exiting...");
+    FatalStop(
+        {"The limiting values for the reduced coordinates along the selected axis has to be "
+         "between -1 and +1!",
+         "Cannot run this way, exiting..."});
   }
   if (cfg_state.plane_min > cfg_state.plane_max) {
     std::swap(cfg_state.plane_min, cfg_state.plane_max);
@@ -73,12 +69,12 @@ void ReadSlab(std::istream& in) {
 
 void ReadSelectionOption(std::istream& in) {
   ReadIntField(in, cfg_state.choose_part);
-  if (cfg_state.choose_part < 1 || cfg_state.choose_part > 4) {
+  if (cfg_state.choose_part < kEvenSpread || cfg_state.choose_part > kSlab) {
     PrintLine(
         "GetCrystalMakerPar: The value of the choose_part option is outside the acceptable range "
         "(1-4)! It will be set to default 1!");
-    cfg_state.choose_part = 1;
-  } else if (cfg_state.choose_part == 4) {
+    cfg_state.choose_part = kEvenSpread;
+  } else if (cfg_state.choose_part == kSlab) {
     ReadSlab(in);
   }
   SkipLine(in);
@@ -96,9 +92,9 @@ int AcceptedCount(int type, int count) {
 void AddToUsedTotal(int count) {
   const long long total = static_cast<long long>(cfg_state.nused_total) + count;
   if (total > INT_MAX) {
-    StopWith("The total number of particles to use is larger than " + std::to_string(INT_MAX) +
-                 " in the parameter file!",
-             "Cannot run this way, exiting...");
+    FatalStop({"The total number of particles to use is larger than " + std::to_string(INT_MAX) +
+                   " in the parameter file!",
+               "Cannot run this way, exiting..."});
   }
   cfg_state.nused_total = static_cast<int>(total);
 }
@@ -111,13 +107,13 @@ void ReadTypeLines(std::istream& in) {
     std::string symbol;
     ReadWord(in, symbol);
     int count = 0;
-    if (cfg_state.choose_part < 4) ReadIntField(in, count);
+    if (cfg_state.choose_part != kSlab) ReadIntField(in, count);
     CheckLoad(in, kTypeLabel);
     cfg_state.type_symbol.push_back(symbol);
     count = AcceptedCount(i, count);
     cfg_state.nused.push_back(count);
     AddToUsedTotal(count);
-    if (i != ntypes - 1 || cfg_state.choose_part == 3) SkipLine(in);
+    if (i != ntypes - 1 || cfg_state.choose_part == kIndexList) SkipLine(in);
   }
 }
 
@@ -148,13 +144,15 @@ int InputKindOf(const std::string& cfg_name) {
   const std::size_t dot = cfg_name.find('.');
   if (dot == std::string::npos) return 0;
   const std::string extension = cfg_name.substr(dot + 1);
-  if (extension == "bcf") return 2;
+  if (extension == "bcf") return kBinary;
   if (extension != "cfg") return 0;
-  if (dot >= 5 && cfg_name.compare(dot - 5, 5, "_coll") == 0) return 3;
-  return 1;
+  if (dot >= 5 && cfg_name.compare(dot - 5, 5, "_coll") == 0) return kTextCollection;
+  return kTextSingle;
 }
 
-std::string BaseNameOf(const std::string& cfg_name) { return cfg_name.substr(0, cfg_name.find('.')); }
+std::string BaseNameOf(const std::string& cfg_name) {
+  return cfg_name.substr(0, cfg_name.find('.'));
+}
 
 void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& base_name) {
   ReadWord(in, cfg_name);
@@ -166,8 +164,10 @@ void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& b
   ReadSelectionOption(in);
   ReadTypeLines(in);
   // Option 1 fills its list once the header has fixed the counts; see SelectEvenSpread.
-  if (cfg_state.choose_part == 3) ReadIndexList(in);
-  if (cfg_state.choose_part == 1 || cfg_state.choose_part == 3) LayOutTypeRuns();
+  if (cfg_state.choose_part == kIndexList) ReadIndexList(in);
+  if (cfg_state.choose_part == kEvenSpread || cfg_state.choose_part == kIndexList) {
+    LayOutTypeRuns();
+  }
   CheckLoad(in, "SimpleCfg::GetCrystalMakerPar");
 }
 

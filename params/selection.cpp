@@ -20,15 +20,10 @@ int UsedCount(std::size_t type) {
 }
 
 void WarnIndexFile() {
-  PrintLine("****WARNING**** The file index could not be written, the conversion goes on without it.");
+  PrintLine(
+      "****WARNING**** The file index could not be written, the conversion goes on without it.");
 }
 
-[[noreturn]] void ReportListProblem(const std::string& problem, const std::string& advice) {
-  PrintLine("****WARNING****");
-  PrintLine(problem);
-  PrintLine(advice + " Cannot run this way, exiting...");
-  QuitProgram();
-}
 }  // namespace
 
 void FillEvenRun(int* run, int d, int n, int s) {
@@ -93,18 +88,20 @@ void SimpleCfg::CheckSelectedIndex() const {
       // The parameter file's one-based index; the most negative int was stored as it stood.
       const long long written = v == INT_MIN ? v : static_cast<long long>(v) + 1;
       if (v < first || v >= end) {
-        ReportListProblem("The atom index " + std::to_string(written) +
-                              " read from the parameter file for CrystalMaker for a " +
-                              std::to_string(i + 1) +
-                              ". type atom is out of range for this type. The range is from " +
-                              std::to_string(first + 1) + " to " + std::to_string(end) + "!",
-                          "Check the configuration file!");
+        FatalStop({"****WARNING****",
+                   "The atom index " + std::to_string(written) +
+                       " read from the parameter file for CrystalMaker for a " +
+                       std::to_string(i + 1) +
+                       ". type atom is out of range for this type. The range is from " +
+                       std::to_string(first + 1) + " to " + std::to_string(end) + "!",
+                   "Check the configuration file! Cannot run this way, exiting..."});
       }
       // The list is sorted, so a repeated index stands right after its first appearance.
       if (p > 0 && list[p - 1] == v) {
-        ReportListProblem("The atom index " + std::to_string(written) +
-                              " is given more than once in the parameter file for CrystalMaker!",
-                          "Check the parameter file!");
+        FatalStop({"****WARNING****",
+                   "The atom index " + std::to_string(written) +
+                       " is given more than once in the parameter file for CrystalMaker!",
+                   "Check the parameter file! Cannot run this way, exiting..."});
       }
     }
   }

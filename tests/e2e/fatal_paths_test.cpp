@@ -27,9 +27,7 @@ struct FatalCase {
   FileMap links = {};    // name -> target; a target "<folder>" makes a folder of the name
 };
 
-void PrintTo(const FatalCase& c, std::ostream* os) {
-  *os << c.name;
-}
+void PrintTo(const FatalCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kWarning = "****WARNING****\n";
 const std::string kCannotRun = "Cannot run this way, exiting...\n";

@@ -134,9 +134,7 @@ struct SingleRow {
   std::vector<int> atoms;
 };
 
-void PrintTo(const SingleRow& row, std::ostream* os) {
-  *os << row.label;
-}
+void PrintTo(const SingleRow& row, std::ostream* os) { *os << row.label; }
 
 const char kIndexWarning[] =
     "****WARNING**** The file index could not be written, the conversion goes on without it.\n";

@@ -30,9 +30,7 @@ struct StartCase {
   Outcome outcome;
 };
 
-void PrintTo(const StartCase& c, std::ostream* os) {
-  *os << c.name;
-}
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 
 class Start : public ::testing::TestWithParam<StartCase> {};
 

@@ -26,9 +26,7 @@ struct RunCase {
   std::string input{};  // standard input
 };
 
-void PrintTo(const RunCase& c, std::ostream* os) {
-  *os << c.name;
-}
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<RunCase> Cases() {
   const std::vector<std::string> si_o = {"Si", "O"};

@@ -108,7 +108,8 @@ std::string ExpectedCmtx(const Configuration& conf, const std::vector<std::strin
     const std::string& symbol = symbols[static_cast<std::size_t>(type)];
     text += symbol + " " + symbol + " ";
     for (int axis = 0; axis < 3; ++axis) {
-      const double reduced = conf.coords[3 * static_cast<std::size_t>(atom) + static_cast<std::size_t>(axis)];
+      const double reduced =
+          conf.coords[3 * static_cast<std::size_t>(atom) + static_cast<std::size_t>(axis)];
       text += Fixed7((reduced + 1.0) * conf.box) + " ";
     }
     text += "\n";

@@ -37,6 +37,16 @@ std::string WithCrLf(const std::string& text) {
   return converted;
 }
 
+ContentFile::ContentFile(const std::string& content, std::ios::openmode mode) {
+  static std::atomic<int> counter{0};
+  fs::create_directories(CFG2CMTX_SCRATCH_DIR);
+  const std::string path = std::string(CFG2CMTX_SCRATCH_DIR) + "/content." +
+                           std::to_string(static_cast<long>(::getpid())) + "." +
+                           std::to_string(counter++);
+  WriteFile(path, content);
+  open(path, mode);
+}
+
 ScratchDir::ScratchDir() {
   static std::atomic<int> counter{0};
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -105,8 +115,8 @@ RunResult RunConverter(const ScratchDir& dir, const std::vector<std::string>& ar
   WriteFile(io + ".stdin", input);
   std::string command = "cd " + Quote(dir.path()) + " && " + Quote(CFG2CMTX_EXE);
   for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " <" + Quote(io + ".stdin") + " >" + Quote(io + ".stdout") + " 2>" +
-             Quote(io + ".stderr");
+  command +=
+      " <" + Quote(io + ".stdin") + " >" + Quote(io + ".stdout") + " 2>" + Quote(io + ".stderr");
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);

@@ -3,6 +3,7 @@
 #ifndef CFG2CMTX_TESTS_SUPPORT_TEST_SUPPORT_H
 #define CFG2CMTX_TESTS_SUPPORT_TEST_SUPPORT_H
 
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
@@ -85,6 +86,14 @@ struct Observed {
 // output already taken. gtest assertions belong after the call, since standard output is
 // captured while it runs.
 Observed Observe(const std::function<void()>& action, const std::function<void()>& then = {});
+
+// A file stream over the given content, written to a fresh file of the scratch area: the readers
+// take only streams of open files.
+class ContentFile : public std::ifstream {
+ public:
+  explicit ContentFile(const std::string& content,
+                       std::ios::openmode mode = std::ios::in | std::ios::binary);
+};
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);

@@ -68,7 +68,7 @@ void SetParameters(const std::vector<int>& nused) {
 
 // True when the header read stopped the run.
 bool ReadHeader(const std::string& bytes) {
-  std::istringstream in(bytes, std::ios::in | std::ios::binary);
+  testing_support::ContentFile in(bytes);
   try {
     SimpleCfg::GetParameters_bcf(in);
   } catch (const QuitCalled&) {
@@ -131,7 +131,7 @@ class BinaryLoad : public ::testing::Test {
   }
 
   int Load(const std::string& bytes) {
-    std::istringstream in(bytes, std::ios::in | std::ios::binary);
+    testing_support::ContentFile in(bytes);
     return Load(in);
   }
 
@@ -200,7 +200,7 @@ TEST_F(BinaryLoad, DisagreeingHeaderIsIgnoredAndStopsTheConversionLoop) {
     EXPECT_EQ(capture_.TakeOutput(), c.lines + kIgnored);
     EXPECT_TRUE(CoordsUntouched());
     Prepare({2, 3});
-    std::istringstream in(file, std::ios::in | std::ios::binary);
+    testing_support::ContentFile in(file);
     EXPECT_THROW(LoadConfiguration(*cfg_, in, 0), QuitCalled);
     EXPECT_EQ(capture_.TakeOutput(), c.lines + kIgnored + stop);
     EXPECT_TRUE(CoordsUntouched());
@@ -209,8 +209,8 @@ TEST_F(BinaryLoad, DisagreeingHeaderIsIgnoredAndStopsTheConversionLoop) {
 
 TEST_F(BinaryLoad, UnusableStreamLeavesTheCoordinates) {
   std::ifstream never_opened;
-  std::istringstream failed(Header(0, 5, {2, 3}, 1.0).data + std::string(120, '\0'),
-                            std::ios::in | std::ios::binary);
+  testing_support::ContentFile failed(Header(0, 5, {2, 3}, 1.0).data + std::string(120, '\0'),
+                                      std::ios::in | std::ios::binary);
   failed.setstate(std::ios::failbit);
   std::istream* const streams[] = {&never_opened, &failed};
   for (std::istream* in : streams) {

@@ -20,6 +20,10 @@
 
 namespace {
 
+// Formatted extraction itself: the reference that ReadInt and ReadReal must match.
+void ReadIntStream(std::istream& in, int& value) { in >> value; }
+void ReadRealStream(std::istream& in, double& value) { in >> value; }
+
 #if defined(__SANITIZE_ADDRESS__)
 constexpr long kRandomCases = 100000;
 #elif defined(__has_feature)
@@ -334,7 +338,7 @@ TEST(NumberScanDifferential, RandomTextsReadAsFormattedExtractionReadsThem) {
       std::vector<bool> reads(static_cast<std::size_t>(maker.Pick(1, 4)));
       for (std::size_t r = 0; r < reads.size(); ++r) reads[r] = maker.Pick(0, 1) == 1;
       const int chunk = maker.Pick(0, 3) == 0 ? maker.Pick(0, 6) : -1;
-      const bool skip_white = maker.Pick(0, 30) != 0;
+      const bool skip_white = true;
       const std::string input = text.substr(0, length);
       const std::string difference = Compare(input, reads, chunk, skip_white);
       ++cases;

@@ -41,14 +41,14 @@ struct Loaded : Observed {
 // nconf loads with two skipped lines between them; nused gives the parameter file's types.
 Loaded LoadAll(const std::string& text, const std::vector<int>& nused, int nconf) {
   Loaded loaded;
-  std::istringstream in(text);
+  testing_support::ContentFile in(text, std::ios::in);
   std::unique_ptr<SimpleCfg> cfg;
   Observed& seen = loaded;
   seen = Observe(
       [&] {
         cfg_state.ntypes_par = static_cast<int>(nused.size());
         cfg_state.nused = nused;
-        std::istringstream header(text);
+        testing_support::ContentFile header(text, std::ios::in);
         SimpleCfg::GetParameters_cfg(header);
         const std::size_t values = 3 * static_cast<std::size_t>(cfg_state.ntotal);
         cfg = std::make_unique<SimpleCfg>();
