@@ -1,98 +1,121 @@
-// Fuzz target: a whole run of the program, from the parameter file to the output files.
+// Fuzz target: a whole run of the program, from the parameter file to the output files. The case
+// folders pin down what known inputs give; this harness looks for inputs that break what every
+// run must keep: no crash or memory fault, the inputs unchanged, and after a completed run every
+// announced output file whole, with one line per chosen atom.
 //
-// Input: the parameter file, a NUL byte, then the configuration file, which is saved under the
-// name that the parameter file gives on its first line (as the program reads it). Without a NUL
-// byte there is no configuration file. A name with a folder part is not run, so that nothing is
-// read or written outside the harness's own folder.
+// Input: the parameter file, a NUL byte, then the configuration file, saved under the name that
+// the parameter file gives. Without a NUL byte there is no configuration file. A name with a
+// folder part is not run, so that nothing outside the harness's own folder is touched.
+//
+// Built with CFG2CMTX_REPLAY, the harness has a main that runs it over the files of a folder, in
+// name order: the corpus replay of the test suite.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "config/cfg_state.h"
+#include "driver/console.h"
 #include "driver/conversion.h"
 #include "driver/program.h"
-#include "harness_support.h"
 #include "params/parameter_file.h"
 
-using fuzz_support::Fail;
+// An absurd atom count is refused by the program's own allocation check: the sanitizer must hand
+// back null, and above 1 GB its bookkeeping alone takes seconds.
+extern "C" const char* __asan_default_options() {
+  return "allocator_may_return_null=1:max_allocation_size_mb=1024";
+}
 
 namespace {
-void WriteFile(const std::string& name, const std::string& content) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out << content;
+namespace fs = std::filesystem;
+
+struct Stopped {};
+fs::path work_folder;
+
+void Check(bool kept, const char* what) {
+  if (kept) return;
+  std::fprintf(stderr, "cfg2cmtx fuzz invariant broken: %s\n", what);
+  std::abort();
 }
 
 std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(name, std::ios::binary).rdbuf();
   return content.str();
 }
 
-long long LineCount(const std::string& text) {
-  return static_cast<long long>(std::count(text.begin(), text.end(), '\n'));
-}
-
-// Every file that a completed run announces exists, is whole, and holds one line per chosen atom.
-void CheckOutputs(const std::string& base_name) {
-  const CfgState& s = cfg_state;
-  for (int i = 0; i < s.nconf; ++i) {
-    const std::string name = OutputFileName(base_name, i, s.nconf);
-    if (!std::filesystem::is_regular_file(name)) Fail("output file missing: " + name);
-    const std::string text = ReadFile(name);
-    if (text.compare(0, 10, "MOLE\nATOM\n") != 0) Fail("output without its keyword lines");
-    if (text.back() != '\n') Fail("output ends inside a line");
-    for (std::size_t end = text.find('\n', 10); end != std::string::npos;
-         end = text.find('\n', end + 1)) {
-      if (text[end - 1] != ' ') Fail("atom line without its closing blank");
-    }
-    long long atoms = 0;
-    for (std::size_t k = 0; k < s.nused.size(); ++k) {
-      int used = s.nused[k];
-      if (used < 0) used = 0;
-      if (used > s.ni[k]) used = s.ni[k];
-      atoms += used;
-    }
-    // The slab of earlier configurations was chosen from their own coordinates.
-    const bool counts_hold = s.choose_part != 4 || i == s.nconf - 1;
-    if (counts_hold && LineCount(text) != 2 + atoms) {
-      Fail("output " + name + " does not hold one line per chosen atom");
-    }
-  }
+// A console that never waits and prints nothing, fatal stops turned into exceptions, and a fresh
+// working folder, into which the conversion writes.
+void Prepare() {
+  std::cout.setstate(std::ios::badbit);
+  std::cerr.setstate(std::ios::badbit);
+  SetQuitHook([] { throw Stopped{}; });
+  work_folder =
+      fs::temp_directory_path() / ("cfg2cmtx-fuzz-" + std::to_string(std::random_device()()));
+  fs::create_directories(work_folder);
+  fs::current_path(work_folder);
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz_support::Prepare();
-  const std::string input = fuzz_support::Bytes(data, size);
+  static const bool prepared = (Prepare(), true);
+  const std::string input(reinterpret_cast<const char*>(data), size);
   const std::size_t nul = input.find('\0');
   const std::string parameters = input.substr(0, nul);
   std::string cfg_name;
   std::istringstream(parameters) >> cfg_name;
-  if (cfg_name.find('/') != std::string::npos) return 0;
-
-  fuzz_support::ClearWorkFolder();
-  WriteFile("run.par", parameters);
+  if (!prepared || cfg_name.find_first_of("/\\:") != std::string::npos) return 0;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path(), error);
+  std::ofstream("run.par", std::ios::binary) << parameters;
   const std::string configuration = nul == std::string::npos ? "" : input.substr(nul + 1);
-  bool configuration_written = false;
   if (nul != std::string::npos && InputKindOf(cfg_name) != 0) {
-    WriteFile(cfg_name, configuration);
-    // A name too long for the file system leaves no file, as a missing one would.
-    configuration_written = ReadFile(cfg_name) == configuration;
+    std::ofstream(cfg_name, std::ios::binary) << configuration;
   }
-  const char* const argv[] = {"cfg2cmtx", "run.par"};
-  const bool completed = fuzz_support::RunGuarded([&] { RunProgram(2, argv); });
-  if (completed) CheckOutputs(BaseNameOf(cfg_name));
-  // The program only ever reads its inputs.
-  if (ReadFile("run.par") != parameters) Fail("the parameter file was changed");
-  if (configuration_written && ReadFile(cfg_name) != configuration) {
-    Fail("the configuration file was changed");
+  // A name too long for the file system leaves no file, as a missing one would.
+  const bool written = fs::is_regular_file(cfg_name, error) && ReadFile(cfg_name) == configuration;
+  ResetCfgState();
+  std::cin.clear(std::ios::eofbit);  // every prompt finds the console ended
+  try {
+    const char* const argv[] = {"cfg2cmtx", "run.par"};
+    RunProgram(2, argv);
+    const CfgState& s = cfg_state;
+    long long atoms = 2;  // MOLE and ATOM
+    for (std::size_t k = 0; k < s.nused.size(); ++k) atoms += std::clamp(s.nused[k], 0, s.ni[k]);
+    for (int i = 0; i < s.nconf; ++i) {
+      const std::string text = ReadFile(OutputFileName(BaseNameOf(cfg_name), i, s.nconf));
+      Check(text.compare(0, 10, "MOLE\nATOM\n") == 0, "output without its keyword lines");
+      Check(text.back() == '\n', "output ends inside a line");
+      // The slab of earlier configurations was chosen from their own coordinates.
+      Check(std::count(text.begin(), text.end(), '\n') == atoms ||
+                (s.choose_part == kSlab && i < s.nconf - 1),
+            "output without one line per chosen atom");
+    }
+  } catch (const Stopped&) {
   }
-  fuzz_support::ResetState();
-  fuzz_support::ClearWorkFolder();
+  Check(ReadFile("run.par") == parameters, "the parameter file was changed");
+  Check(!written || ReadFile(cfg_name) == configuration, "the configuration file was changed");
   return 0;
 }
+
+#if defined(CFG2CMTX_REPLAY)
+int main(int argc, char** argv) {
+  if (argc != 2) return 2;
+  std::vector<fs::path> files(fs::directory_iterator(fs::absolute(argv[1])), {});
+  std::sort(files.begin(), files.end());  // the same order every time
+  for (const fs::path& file : files) {
+    std::fprintf(stderr, "replaying %s\n", file.string().c_str());
+    const std::string bytes = ReadFile(file.string());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  }
+  fs::current_path(fs::temp_directory_path());
+  fs::remove_all(work_folder);
+}
+#endif

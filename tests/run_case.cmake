@@ -1,0 +1,164 @@
+# Runs the converter on one case folder and compares all it does with what the folder expects.
+# It runs on the build machine, whatever machine the program was built for:
+#   cmake -DCASE=<folder> -DPROGRAM=<cfg2cmtx> [-DEMULATOR=<command;args>] -DWORK=<scratch root>
+#         -DHELP=<help text> [-DUNAVAILABLE=<features>] [-DCRLF_CONSOLE=ON] [-DBLESS=ON] -P run_case.cmake
+# A case folder holds:
+#   case    a directive a line, '#' starts a comment:
+#             args WORD...         the command line after the program name
+#             status N             the exit status expected
+#             help                 standard output starts with the help text (cut off unchecked otherwise)
+#             inputs DIR FILE...   input files taken from DIR (relative to the case), besides in/
+#             dir NAME             a folder made before the run
+#             link NAME TARGET     a symbolic link made before the run
+#             fifo NAME FILE...    a named pipe; one writer sends the files of pipe/, one per opening
+#             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full)
+#   stdin   standard input, which ends after it (none: empty)
+#   in/     the files the run starts with
+#   stdout  standard output after the help text; stdout.alt, if there, is accepted as well
+#   stderr  standard error (none: empty)
+#   out/    the files the run writes: with the inputs, unchanged, all the regular files left behind
+# CRLF_CONSOLE compares the console up to CR LF line ends. BLESS writes what the run did into the
+# folder instead of comparing.
+cmake_minimum_required(VERSION 3.20)
+get_filename_component(name "${CASE}" NAME)
+set(scratch "${WORK}/${name}")
+file(REMOVE_RECURSE "${scratch}")
+file(MAKE_DIRECTORY "${scratch}")
+set(failures "")
+set(status 0)
+set(special "")
+set(inputs "")
+if(IS_DIRECTORY "${CASE}/in")
+  file(COPY "${CASE}/in/" DESTINATION "${scratch}")
+endif()
+
+file(STRINGS "${CASE}/case" directives)
+foreach(line IN LISTS directives)
+  string(REGEX REPLACE "#.*" "" line "${line}")
+  separate_arguments(words UNIX_COMMAND "${line}")
+  set(key "")
+  set(first "")
+  list(POP_FRONT words key first)
+  if(key STREQUAL "args")
+    set(args ${first} ${words})
+  elseif(key STREQUAL "status")
+    set(status ${first})
+  elseif(key STREQUAL "help")
+    set(check_help ON)
+  elseif(key STREQUAL "needs" AND first IN_LIST UNAVAILABLE)
+    message("CASE SKIPPED: ${name} needs ${first}, which this platform lacks")
+    return()
+  elseif(key STREQUAL "inputs")
+    set(inputs ${words})
+    list(TRANSFORM words PREPEND "${CASE}/${first}/")
+    file(COPY ${words} DESTINATION "${scratch}")
+    set(inputs_from "${CASE}/${first}")
+  elseif(key STREQUAL "dir")
+    file(MAKE_DIRECTORY "${scratch}/${first}")
+  elseif(key STREQUAL "link")
+    file(CREATE_LINK "${words}" "${scratch}/${first}" SYMBOLIC)
+  elseif(key STREQUAL "fifo")
+    execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
+    # One writer stays attached across the program's openings, pausing between the files: a
+    # writer per opening may still be attached when the program opens again, which then reads
+    # its end. Lines, not ';', since the script travels in a CMake list.
+    list(TRANSFORM words PREPEND "cat '${CASE}/pipe/")
+    list(JOIN words "'\nsleep 0.3\n" writes)
+    set(fifo_script "(exec >'${first}'\n${writes}'\n) >/dev/null 2>&1 &\n")
+  elseif(key AND NOT key STREQUAL "needs")
+    message(FATAL_ERROR "unknown directive '${key}' in ${CASE}/case")
+  endif()
+  if(key MATCHES "^(dir|link|fifo)$")
+    list(APPEND special "${first}")
+  endif()
+endforeach()
+
+# --- the run
+set(stdin_file "${CASE}/stdin")
+if(NOT EXISTS "${stdin_file}")
+  set(stdin_file "${WORK}/empty")
+  file(WRITE "${stdin_file}" "")
+endif()
+set(command ${EMULATOR} "${PROGRAM}" ${args})
+if(fifo_script)
+  set(command sh -c "${fifo_script}exec \"$@\"" sh ${command})
+endif()
+execute_process(COMMAND ${command} WORKING_DIRECTORY "${scratch}" INPUT_FILE "${stdin_file}"
+                OUTPUT_FILE "${WORK}/${name}.stdout" ERROR_FILE "${WORK}/${name}.stderr"
+                RESULT_VARIABLE actual_status TIMEOUT 120)
+
+# --- the console
+function(read_console file result)
+  set(text "")
+  if(EXISTS "${file}")
+    file(READ "${file}" text)
+  endif()
+  if(CRLF_CONSOLE)
+    string(REPLACE "\r\n" "\n" text "${text}")
+  endif()
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+read_console("${WORK}/${name}.stdout" stdout)
+read_console("${WORK}/${name}.stderr" stderr)
+# The help text is cut off by its count of lines, so that a change to it fails only the case that
+# checks it.
+file(READ "${HELP}" help)
+string(REGEX MATCHALL "\n" help_lines "${help}")
+set(head "")
+foreach(help_line IN LISTS help_lines)
+  string(REGEX MATCH "^[^\n]*\n" line "${stdout}")
+  string(LENGTH "${line}" length)
+  string(SUBSTRING "${stdout}" ${length} -1 stdout)
+  string(APPEND head "${line}")
+endforeach()
+if(check_help AND NOT head STREQUAL help)
+  string(APPEND failures "standard output does not begin with the help text:\n${head}\n")
+endif()
+if(BLESS)
+  file(WRITE "${CASE}/stdout" "${stdout}")
+  file(REMOVE "${CASE}/stderr")
+  if(stderr)
+    file(WRITE "${CASE}/stderr" "${stderr}")
+  endif()
+endif()
+foreach(stream IN ITEMS stdout stderr)
+  read_console("${CASE}/${stream}" want)
+  read_console("${CASE}/${stream}.alt" alt)
+  if(NOT ${stream} STREQUAL want AND NOT (alt AND ${stream} STREQUAL alt))
+    string(APPEND failures "${stream} differs; expected:\n${want}\ngot:\n${${stream}}\n")
+  endif()
+endforeach()
+if(NOT actual_status STREQUAL status)
+  string(APPEND failures "exit status ${actual_status}, expected ${status}\n")
+endif()
+
+# --- the files left behind
+file(GLOB_RECURSE left RELATIVE "${scratch}" "${scratch}/*")
+list(REMOVE_ITEM left ${special})
+file(GLOB_RECURSE outputs RELATIVE "${CASE}/out" "${CASE}/out/*")
+list(APPEND left ${outputs})
+list(REMOVE_DUPLICATES left)
+foreach(file IN LISTS left)
+  set(input "${CASE}/in/${file}")
+  if(file IN_LIST inputs)
+    set(input "${inputs_from}/${file}")
+  endif()
+  if(BLESS AND NOT EXISTS "${input}" AND EXISTS "${scratch}/${file}")
+    get_filename_component(folder "${CASE}/out/${file}" DIRECTORY)
+    file(COPY "${scratch}/${file}" DESTINATION "${folder}")
+  endif()
+  set(want "${CASE}/out/${file}")
+  if(NOT EXISTS "${want}")
+    set(want "${input}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${scratch}/${file}" "${want}"
+                  RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET)
+  if(differs)
+    string(APPEND failures "file ${file}: missing, unexpected or not as ${want}\n")
+  endif()
+endforeach()
+
+if(failures)
+  message(FATAL_ERROR "case ${name}:\n${failures}The run's folder: ${scratch}")
+endif()
+file(REMOVE_RECURSE "${scratch}")
