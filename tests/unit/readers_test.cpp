@@ -1,11 +1,10 @@
-// The binary reader where whole runs cannot reach it cheaply: a header cut at every length, and a
-// load from a stream that is not open. (Files that change between the header read and the load
-// are case folders, served through a named pipe.)
+// The readers where whole runs cannot reach them cheaply: a binary header cut at every length, a
+// load from a stream that is not open, and a failed opening seen by the text reader. (Files that
+// change between the header read and the load are case folders, served through a named pipe.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -26,8 +25,8 @@ struct Seen {
 Seen Watch(const std::function<void()>& action) {
   struct Stopped {};
   Seen seen;
-  std::cin.setstate(std::ios::eofbit);  // the quit prompt must not wait for a reply
-  SetQuitHook([] { throw Stopped{}; });
+  std::cin.setstate(std::ios::eofbit);   // the quit prompt must not wait for a reply
+  SetQuitHook([] { throw Stopped{}; });  // and a fatal stop comes back here
   testing::internal::CaptureStdout();
   try {
     action();
@@ -35,7 +34,6 @@ Seen Watch(const std::function<void()>& action) {
     seen.stopped = true;
   }
   seen.out = testing::internal::GetCapturedStdout();
-  SetQuitHook(nullptr);
   return seen;
 }
 
@@ -55,14 +53,10 @@ std::string Bytes(std::uint64_t bits, int count) {
   return out;
 }
 
-// lead 0 writes no leading word.
-std::string Header(int lead, int ntotal, const std::vector<int>& ni, double box) {
-  std::string out = lead != 0 ? Bytes(static_cast<std::uint32_t>(lead), 4) : "";
-  out += Bytes(static_cast<std::uint32_t>(ntotal), 4) + Bytes(ni.size(), 4);
-  for (int n : ni) out += Bytes(static_cast<std::uint32_t>(n), 4);
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &box, 8);
-  return out + Bytes(bits, 8);
+// A header of 5 atoms of types (2, 3) in a box of 4; lead 0 writes no leading word.
+std::string Header(std::uint64_t lead) {
+  return (lead != 0 ? Bytes(lead, 4) : "") + Bytes(5, 4) + Bytes(2, 4) + Bytes(2, 4) + Bytes(3, 4) +
+         Bytes(0x4010000000000000u, 8);
 }
 
 // The header read of a run whose parameter file names two types.
@@ -79,7 +73,7 @@ void ReadHeader(const std::string& bytes) {
 // already agrees with the parameter file, and the read goes on to the end of the file.
 TEST(BinaryHeader, CutAtEveryLengthStops) {
   for (int lead : {0, 4, 8}) {
-    const std::string whole = Header(lead, 5, {2, 3}, 4.0);
+    const std::string whole = Header(static_cast<std::uint64_t>(lead));
     for (std::size_t length = 0; length <= whole.size(); ++length) {
       SCOPED_TRACE("leading word " + std::to_string(lead) + ", " + std::to_string(length) +
                    " bytes");
@@ -103,25 +97,40 @@ TEST(BinaryHeader, CutAtEveryLengthStops) {
   }
 }
 
-// A load whose stream is not usable reports it and loads nothing (the conversion opens the file
-// again for the load, so only a file gone in between could give this).
-TEST(BinaryLoad, RefusesAStreamThatIsNotOpen) {
+// A load takes a whole file whose header agrees, and reports a stream that is not open, loading
+// nothing (the conversion opens the file again for the load: only a file gone in between could
+// give that).
+TEST(BinaryLoad, LoadsAWholeFileAndRefusesAStreamNotOpen) {
   std::ifstream never_opened;
-  std::ifstream failed = ContentFile(Header(0, 5, {2, 3}, 1.0) + std::string(120, '\0'));
-  failed.setstate(std::ios::failbit);
-  for (std::ifstream* in : {&never_opened, &failed}) {
-    const Seen seen = Watch([&] {
-      ReadHeader(Header(0, 5, {2, 3}, 3.5));
-      SimpleCfg cfg;
-      std::fill(cfg.coords, cfg.coords + 15, -7.0);
-      EXPECT_EQ(cfg.Load_binary(*in), 0);
-      EXPECT_TRUE(std::all_of(cfg.coords, cfg.coords + 15, [](double v) { return v == -7.0; }));
-    });
-    EXPECT_EQ(seen.out,
-              "SimpleCfg::Load_binary - file not open or non-existing.\n"
-              "The configurations from the text type .cfg file will be used!\n"
-              "SimpleCfg destructor\n");
-  }
+  const Seen seen = Watch([&] {
+    ReadHeader(Header(0));
+    SimpleCfg cfg;
+    for (std::size_t k = 0; k < 2; ++k) {
+      EXPECT_EQ(cfg.type_coords[k],
+                cfg.coords + 3 * static_cast<std::size_t>(cfg_state.type_start[k]));
+    }
+    cfg.coords[14] = -7.0;
+    EXPECT_EQ(cfg.Load_binary(never_opened), 0);
+    EXPECT_EQ(cfg.coords[14], -7.0);
+    std::ifstream whole = ContentFile(Header(8) + std::string(120, '\0'));
+    EXPECT_EQ(cfg.Load_binary(whole), 1);
+    EXPECT_EQ(cfg.coords[14], 0.0);
+  });
+  EXPECT_EQ(
+      seen.out,
+      "SimpleCfg::Load_binary - file not open or non-existing.\n"
+      "The configurations from the text type .cfg file will be used!\nSimpleCfg destructor\n");
+}
+
+// An opening that fails (a folder counts as a file that cannot be opened) leaves the stream
+// failed; the check reports it and leaves the stream good, for a caller that goes on.
+TEST(TextHeader, ReportsAFailedOpeningAndLeavesTheStreamGood) {
+  std::ifstream in;
+  OpenForRead(in, ".");
+  EXPECT_TRUE(in.fail());
+  EXPECT_EQ(Watch([&] { EXPECT_EQ(SimpleCfg::GetParameters_cfg(in), 0); }).out,
+            "****WARNING****\nSimpleCfg::GetParams_cfg - *.cfg file is not open for reading!\n");
+  EXPECT_TRUE(in.good());
 }
 
 }  // namespace
