@@ -2,13 +2,27 @@
 
 #include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <limits>
 #include <string>
 #include <system_error>
 
+#if defined(CFG2CMTX_USE_FAST_FLOAT)
+#include <fast_float/fast_float.h>
+#endif
+
 namespace {
 using Traits = std::char_traits<char>;
+
+// Where the C++ library has no floating-point from_chars (libc++ before version 20, Apple's SDKs
+// before macOS 26), fast_float, on which the other libraries build theirs, reads the number. Both
+// round correctly and ignore the locale.
+std::errc ParseDouble(const char* first, const char* last, double& value) {
+#if defined(CFG2CMTX_USE_FAST_FLOAT)
+  return fast_float::from_chars(first, last, value).ec;
+#else
+  return std::from_chars(first, last, value).ec;
+#endif
+}
 constexpr int kEnd = -1;
 
 // The get area of a stream buffer, read in place. Naming the protected members through a
@@ -180,9 +194,30 @@ RealScan ScanReal(Source& source) {
   return scan;
 }
 
-// The conversion of the collected text: strtod in the "C" locale, with text that strtod does
-// not consume whole stored as 0 and an overflow stored as the largest finite value, both with
-// the failure flag. An underflow keeps strtod's result and is no failure.
+// Whether an out-of-range number is huge rather than tiny: its first significant digit stands
+// far before the point, or far after it. Counting digits and the exponent is enough, since a
+// number out of range is off by hundreds of decimal places either way.
+bool Huge(const char* p, const char* end) {
+  long long position = 0;
+  bool significant = false;
+  bool point = false;
+  for (; p < end && *p != 'e' && *p != 'E'; ++p) {
+    point = point || *p == '.';
+    significant = significant || (*p >= '1' && *p <= '9');
+    if (IsDigit(*p) && significant && !point) ++position;
+    if (IsDigit(*p) && !significant && point) --position;
+  }
+  long long exponent = 0;
+  const bool negative = p + 1 < end && p[1] == '-';
+  for (; p < end; ++p) {
+    if (IsDigit(*p) && exponent < 1000000000) exponent = exponent * 10 + (*p - '0');
+  }
+  return position + (negative ? -exponent : exponent) > 0;
+}
+
+// The conversion of the collected text, correctly rounded. Text that is no number is stored as
+// 0, and a magnitude beyond the largest double as the largest, both with the failure flag; a
+// magnitude below the smallest is rounded, to zero at worst, and is no failure.
 std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char* end,
                             double& value) {
   if (!scan.mantissa || (scan.exponent && !scan.exponent_digits)) {
@@ -191,15 +226,14 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
   }
   const char* digits = *begin == '+' ? begin + 1 : begin;  // from_chars takes no plus sign
   double result = 0.0;
-  const std::from_chars_result parsed = std::from_chars(digits, end, result);
-  if (parsed.ec != std::errc() || parsed.ptr != end) {
-    // Out of range: strtod says how (an infinity, or a tiny or zero value).
-    const std::string text(begin, end);
-    result = std::strtod(text.c_str(), nullptr);
+  // The standard from_chars reports an out-of-range value without one; fast_float gives an
+  // infinity or a zero, and newer versions report it too.
+  if (ParseDouble(digits, end, result) == std::errc::result_out_of_range) {
+    result = Huge(digits, end) ? std::numeric_limits<double>::infinity() : 0.0;
+    if (*digits == '-') result = -result;
   }
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
   constexpr double kLargest = std::numeric_limits<double>::max();
-  if (result == kInfinity || result == -kInfinity) {
+  if (result > kLargest || result < -kLargest) {
     value = result > 0 ? kLargest : -kLargest;
     return std::ios::failbit;
   }

@@ -130,7 +130,11 @@ void OpenInput(std::ifstream& in, const std::string& name, std::ios::openmode mo
 }
 }  // namespace
 
-void OpenForRead(std::ifstream& in, const std::string& name) { OpenInput(in, name, std::ios::in); }
+// Text is read as bytes too: the readers take LF and CR LF alike, and a byte 0x1A in a free line
+// must not end the input, as text mode on Windows would make it.
+void OpenForRead(std::ifstream& in, const std::string& name) {
+  OpenInput(in, name, std::ios::in | std::ios::binary);
+}
 
 void OpenForReadBinary(std::ifstream& in, const std::string& name) {
   OpenInput(in, name, std::ios::in | std::ios::binary);

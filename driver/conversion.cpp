@@ -95,17 +95,20 @@ std::string OutputFileName(const std::string& base_name, int index, int nconf) {
 }
 
 void RunConversion(const std::string& cfg_name, const std::string& base_name) {
-  std::ifstream in;
-  OpenConfiguration(in, cfg_name);
-  ReadHeader(in);
-  in.close();
+  // Every opening of the file gets a stream of its own: a file stream opened again after close()
+  // keeps a tiny buffer with libc++, and crashes there when the file is a named pipe.
   {
-    SimpleCfg cfg;
+    std::ifstream header;
+    OpenConfiguration(header, cfg_name);
+    ReadHeader(header);
+  }
+  SimpleCfg cfg;
+  {
+    std::ifstream in;
     OpenConfiguration(in, cfg_name);
     ConvertAll(cfg, in, cfg_name, base_name);
-    in.close();
-    PrintLine(" Finished execution, quit (y)? ->");
-    char reply = 0;
-    std::cin >> reply;
   }
+  PrintLine(" Finished execution, quit (y)? ->");
+  char reply = 0;
+  std::cin >> reply;
 }

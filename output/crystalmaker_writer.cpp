@@ -3,7 +3,8 @@
 //   ATOM
 //   <symbol> <symbol> <x> <y> <z>     one line per chosen atom, each number followed by a blank
 // Coordinates are lengths, (reduced + 1) * box_scale, in fixed notation with seven decimals.
-// Each line is flushed as it is written, so an interrupted run leaves whole lines behind.
+// Each line is flushed as it is written, so an interrupted run leaves whole lines behind. Lines
+// end in LF on every system.
 #include <algorithm>
 #include <fstream>
 #include <string>
@@ -78,7 +79,8 @@ void WriteListedAtoms(AtomLineWriter& writer, const double* coords) {
 
 void SimpleCfg::SaveCrystalMaker(const std::string& name) const {
   std::ofstream out;
-  OpenForSave(out, name, "SimpleCfg::SaveCrystalMaker", 0);
+  // Binary, so that the file holds LF line ends and the same bytes on every system.
+  OpenForSave(out, name, "SimpleCfg::SaveCrystalMaker", 1);
   out << "MOLE\n" << std::flush << "ATOM\n" << std::flush;
   AtomLineWriter writer(out);
   if (cfg_state.choose_part == kFirstAtoms) {

@@ -1,14 +1,16 @@
 #include "output/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
-// std::to_chars with a precision gives the correctly rounded text (ties to even, as the C
-// library's printf rounds them) and spells infinities and NaNs as printf does, at a fraction of
-// the cost of snprintf, which dominated the writing of large files. Lengths of ordinary size
-// take a shorter road still: a double is m * 2^-s exactly, so its seven-decimal text is
-// round(m * 10^7 / 2^s), an integer computed exactly in 128 bits and split at the point.
+// The text of printf("%.7f") without printf, whose cost dominated the writing of large files, and
+// without the C++ library's floating-point to_chars, which spells NaNs otherwise on some systems
+// and is missing on older macOS. A double is m * 2^-s exactly, so its seven-decimal text is
+// round(m * 10^7 / 2^s), ties to even as printf rounds them: an integer computed exactly, in 128
+// bits for lengths of ordinary size, and split at the point.
 namespace {
 constexpr std::uint64_t kScale = 10000000;  // 10^7, one unit of the seventh decimal
 
@@ -66,10 +68,48 @@ const char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-std::size_t GeneralFixed7(double value, char* out) {
-  const std::to_chars_result result =
-      std::to_chars(out, out + kFixed7Capacity, value, std::chars_format::fixed, 7);
-  return result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - out) : 0;
+// The same integer when it needs more than 64 bits (values from about 1.8e12 up), in decimal
+// limbs of nine digits, least significant first: m * 10^7 times 2^-s exactly for s <= 0, or
+// divided by 2^s (s is then at most 12) with the remainder rounded half to even. Written out with
+// the point seven digits from the end; returns the length.
+std::size_t LargeFixed7(std::uint64_t m, int s, char* out) {
+  constexpr std::uint32_t kBase = 1000000000;
+  std::vector<std::uint32_t> limbs;
+  for (; m != 0; m /= kBase) limbs.push_back(static_cast<std::uint32_t>(m % kBase));
+  const auto multiply = [&limbs](std::uint64_t factor, std::uint64_t carry) {
+    for (std::uint32_t& limb : limbs) {
+      carry += limb * factor;
+      limb = static_cast<std::uint32_t>(carry % kBase);
+      carry /= kBase;
+    }
+    for (; carry != 0; carry /= kBase) limbs.push_back(static_cast<std::uint32_t>(carry % kBase));
+  };
+  multiply(kScale, 0);
+  for (int k = s; k < 0; k += 30) multiply(std::uint64_t{1} << std::min(30, -k), 0);
+  if (s > 0) {
+    std::uint64_t remainder = 0;
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
+      remainder = remainder * kBase + *limb;
+      *limb = static_cast<std::uint32_t>(remainder >> s);
+      remainder &= (std::uint64_t{1} << s) - 1;
+    }
+    const std::uint64_t half = std::uint64_t{1} << (s - 1);
+    // The base is even, so the lowest limb carries the parity of the whole.
+    if (remainder > half || (remainder == half && (limbs[0] & 1u) != 0)) multiply(1, 1);
+  }
+  while (limbs.back() == 0) limbs.pop_back();
+  char digits[kFixed7Capacity];
+  char* end = std::to_chars(digits, digits + 10, limbs.back()).ptr;
+  for (std::size_t k = limbs.size() - 1; k-- > 0;) {
+    std::uint32_t limb = limbs[k];
+    for (int d = 8; d >= 0; --d, limb /= 10) end[d] = static_cast<char>('0' + limb % 10);
+    end += 9;
+  }
+  const auto whole = static_cast<std::size_t>(end - digits) - 7;
+  std::memcpy(out, digits, whole);
+  out[whole] = '.';
+  std::memcpy(out + whole + 1, digits + whole, 7);
+  return whole + 8;
 }
 }  // namespace
 
@@ -80,14 +120,17 @@ std::size_t FormatFixed7(double value, char* out) {
   std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent != 0) m |= std::uint64_t{1} << 52;
   const int s = biased_exponent == 0 ? 1074 : 1075 - biased_exponent;
-  std::uint64_t units = 0;
-  // Infinities, NaNs, and values whose units would not fit 64 bits (from about 1.8e12 up) go
-  // the general way.
-  if (biased_exponent == 0x7FF || s <= 0 || !ScaledAndRounded(m, s, units)) {
-    return GeneralFixed7(value, out);
-  }
   char* p = out;
-  if ((bits >> 63) != 0) *p++ = '-';  // printf keeps the sign of a negative zero
+  if ((bits >> 63) != 0) *p++ = '-';  // printf keeps the sign of a negative zero and of a NaN
+  // Spelled as printf spells them; the C++ libraries' to_chars differ ("-nan(ind)").
+  if (biased_exponent == 0x7FF) {
+    std::memcpy(p, (bits & ((std::uint64_t{1} << 52) - 1)) == 0 ? "inf" : "nan", 3);
+    return static_cast<std::size_t>(p + 3 - out);
+  }
+  std::uint64_t units = 0;
+  if (s <= 0 || !ScaledAndRounded(m, s, units)) {
+    return static_cast<std::size_t>(p - out) + LargeFixed7(m, s, p);
+  }
   p = std::to_chars(p, p + 24, units / kScale).ptr;
   *p++ = '.';
   auto fraction = static_cast<std::uint32_t>(units % kScale);

@@ -52,7 +52,8 @@ void FillEvenRun(int* run, int d, int n, int s) {
 }
 
 void SimpleCfg::SelectEvenSpread() {
-  std::ofstream index("index", std::ios::out | std::ios::trunc);
+  // Binary, as the output files: LF line ends on every system.
+  std::ofstream index("index", std::ios::out | std::ios::trunc | std::ios::binary);
   bool index_ok = index.is_open();
   if (!index_ok) WarnIndexFile();
   // The runs are laid out again from the counts as the header check left them.

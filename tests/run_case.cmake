@@ -1,7 +1,8 @@
 # Runs the converter on one case folder and compares all it does with what the folder expects.
 # It runs on the build machine, whatever machine the program was built for:
 #   cmake -DCASE=<folder> -DPROGRAM=<cfg2cmtx> [-DEMULATOR=<command;args>] -DWORK=<scratch root>
-#         -DHELP=<help text> [-DUNAVAILABLE=<features>] [-DCRLF_CONSOLE=ON] [-DBLESS=ON] -P run_case.cmake
+#         -DHELP=<help text> [-DUNAVAILABLE=<features>] [-DCRLF_CONSOLE=ON]
+#         [-DPIPE_WRITER_PER_OPENING=ON] [-DBLESS=ON] -P run_case.cmake
 # A case folder holds:
 #   case    a directive a line, '#' starts a comment:
 #             args WORD...         the command line after the program name
@@ -59,12 +60,20 @@ foreach(line IN LISTS directives)
     file(CREATE_LINK "${words}" "${scratch}/${first}" SYMBOLIC)
   elseif(key STREQUAL "fifo")
     execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
-    # One writer stays attached across the program's openings, pausing between the files: a
-    # writer per opening may still be attached when the program opens again, which then reads
-    # its end. Lines, not ';', since the script travels in a CMake list.
+    # Most C++ libraries read what has arrived in a pipe: one writer then stays attached across
+    # the program's openings and pauses between the files, since a writer per opening may still be
+    # attached when the program opens again, which then reads its end. libc++ reads until its
+    # buffer is full or the writer leaves (PIPE_WRITER_PER_OPENING): there each opening gets a
+    # writer of its own, after a pause that lets the program close the opening before. Lines,
+    # not ';', since the script travels in a CMake list.
     list(TRANSFORM words PREPEND "cat '${CASE}/pipe/")
+    set(attach "exec >'${first}'\n")
+    if(PIPE_WRITER_PER_OPENING)
+      list(TRANSFORM words APPEND "' >'${first}")
+      set(attach "")
+    endif()
     list(JOIN words "'\nsleep 0.3\n" writes)
-    set(fifo_script "(exec >'${first}'\n${writes}'\n) >/dev/null 2>&1 &\n")
+    set(fifo_script "(${attach}${writes}'\n) >/dev/null 2>&1 &\n")
   elseif(key AND NOT key STREQUAL "needs")
     message(FATAL_ERROR "unknown directive '${key}' in ${CASE}/case")
   endif()
@@ -116,10 +125,7 @@ if(check_help AND NOT head STREQUAL help)
 endif()
 if(BLESS)
   file(WRITE "${CASE}/stdout" "${stdout}")
-  file(REMOVE "${CASE}/stderr")
-  if(stderr)
-    file(WRITE "${CASE}/stderr" "${stderr}")
-  endif()
+  file(WRITE "${CASE}/stderr" "${stderr}")
 endif()
 foreach(stream IN ITEMS stdout stderr)
   read_console("${CASE}/${stream}" want)
