@@ -118,7 +118,9 @@ void OpenForSave(std::ofstream& out, const std::string& name, const std::string&
 }
 
 namespace {
-void OpenInput(std::ifstream& in, const std::string& name, std::ios::openmode mode) {
+// Text and binary files alike are read as bytes: the readers take LF and CR LF alike, and a byte
+// 0x1A in a free line must not end the input, as text mode on Windows would make it.
+void OpenInput(std::ifstream& in, const std::string& name) {
   std::error_code ignored;
   // A folder opens like a file on some systems and then reads as empty; refusing it here lets
   // the caller's check say that the file is not open instead of reporting a format error.
@@ -126,16 +128,10 @@ void OpenInput(std::ifstream& in, const std::string& name, std::ios::openmode mo
     in.setstate(std::ios::failbit);
     return;
   }
-  in.open(name, mode);
+  in.open(name, std::ios::in | std::ios::binary);
 }
 }  // namespace
 
-// Text is read as bytes too: the readers take LF and CR LF alike, and a byte 0x1A in a free line
-// must not end the input, as text mode on Windows would make it.
-void OpenForRead(std::ifstream& in, const std::string& name) {
-  OpenInput(in, name, std::ios::in | std::ios::binary);
-}
+void OpenForRead(std::ifstream& in, const std::string& name) { OpenInput(in, name); }
 
-void OpenForReadBinary(std::ifstream& in, const std::string& name) {
-  OpenInput(in, name, std::ios::in | std::ios::binary);
-}
+void OpenForReadBinary(std::ifstream& in, const std::string& name) { OpenInput(in, name); }
