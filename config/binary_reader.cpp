@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "config/cfg_state.h"
-#include "config/header_checks.h"
+#include "config/header_counts.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
 
@@ -127,7 +127,6 @@ int SimpleCfg::Load_binary(std::istream& in) {
   if (!StreamHasOpenFile(in) || in.fail()) {
     PrintLine(
         "Loading of the main parameters of the configurations from the .bcf file has failed!");
-    // Four colons: the label as users know it; do not correct it.
     CheckLoad(in, "SimpleCfg::::GetParameters_bcf");
   }
   const std::size_t values = 3 * static_cast<std::size_t>(cfg_state.ntotal);

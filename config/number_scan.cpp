@@ -194,10 +194,10 @@ RealScan ScanReal(Source& source) {
   return scan;
 }
 
-// Whether an out-of-range number is huge rather than tiny: its first significant digit stands
-// far before the point, or far after it. Counting digits and the exponent is enough, since a
+// Whether an out-of-range number overflows rather than underflows: its first significant digit
+// stands far before the point, or far after it. Counting digits and the exponent is enough, since a
 // number out of range is off by hundreds of decimal places either way.
-bool Huge(const char* p, const char* end) {
+bool IsOverflow(const char* p, const char* end) {
   long long position = 0;
   bool significant = false;
   bool point = false;
@@ -229,7 +229,7 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
   // The standard from_chars reports an out-of-range value without one; fast_float gives an
   // infinity or a zero, and newer versions report it too.
   if (ParseDouble(digits, end, result) == std::errc::result_out_of_range) {
-    result = Huge(digits, end) ? std::numeric_limits<double>::infinity() : 0.0;
+    result = IsOverflow(digits, end) ? std::numeric_limits<double>::infinity() : 0.0;
     if (*digits == '-') result = -result;
   }
   constexpr double kLargest = std::numeric_limits<double>::max();
@@ -241,7 +241,7 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
   return std::ios::goodbit;
 }
 
-void Finish(std::istream& in, std::ios::iostate state, bool at_end) {
+void SetReadState(std::istream& in, std::ios::iostate state, bool at_end) {
   if (at_end) state |= std::ios::eofbit;
   if (state != std::ios::goodbit) in.setstate(state);
 }
@@ -254,12 +254,12 @@ void ReadInt(std::istream& in, int& value) {
   const IntScan scan = ScanInt(area);
   if (!area.ReachedEnd()) {
     GetArea::Advance(buf, area.end() - area.begin());
-    Finish(in, StoreInt(scan, value), false);
+    SetReadState(in, StoreInt(scan, value), false);
     return;
   }
   StreamSource stream(buf);
   const IntScan full = ScanInt(stream);
-  Finish(in, StoreInt(full, value), stream.ReachedEnd());
+  SetReadState(in, StoreInt(full, value), stream.ReachedEnd());
 }
 
 void ReadReal(std::istream& in, double& value) {
@@ -271,12 +271,12 @@ void ReadReal(std::istream& in, double& value) {
     // The text is converted where it stands, before the get area moves on.
     const std::ios::iostate state = StoreReal(scan, area.begin(), area.end(), value);
     GetArea::Advance(buf, area.end() - area.begin());
-    Finish(in, state, false);
+    SetReadState(in, state, false);
     return;
   }
   StreamSource stream(buf);
   const RealScan full = ScanReal(stream);
-  Finish(in, StoreReal(full, stream.begin(), stream.end(), value), stream.ReachedEnd());
+  SetReadState(in, StoreReal(full, stream.begin(), stream.end(), value), stream.ReachedEnd());
 }
 
 void ReadIntField(std::istream& in, int& field) {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "config/cfg_state.h"
-#include "config/header_checks.h"
+#include "config/header_counts.h"
 #include "config/number_scan.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
@@ -95,6 +95,8 @@ void SimpleCfg::Load(std::istream& in, int conf_number) {
   ReadIntField(in, ntotal);
   SkipLine(in);
   ReadIntField(in, ntypes);
+  // A count that could not be read is a read failure, to be reported as one, not as a count
+  // that differs from the first configuration's.
   if (in.fail()) CheckLoad(in, "SimpleCfg::Load");
   CheckSameCounts(conf_number, ntotal, ntypes);
   SkipLines(in, 6);

@@ -10,6 +10,8 @@
 #include <istream>
 #include <string>
 
+// The console texts are part of the output and are kept byte for byte, misspellings included.
+
 // Writes text, a newline and flushes standard output: every console message is a whole line.
 void PrintLine(const std::string& text);
 

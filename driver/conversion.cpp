@@ -11,10 +11,10 @@
 #include "driver/console.h"
 
 namespace {
-bool TextInput() { return cfg_state.input_kind != kBinary; }
+bool InputIsText() { return cfg_state.input_kind != kBinary; }
 
 void OpenConfiguration(std::ifstream& in, const std::string& cfg_name) {
-  if (TextInput()) {
+  if (InputIsText()) {
     OpenForRead(in, cfg_name);
   } else {
     OpenForReadBinary(in, cfg_name);
@@ -22,7 +22,7 @@ void OpenConfiguration(std::ifstream& in, const std::string& cfg_name) {
 }
 
 void ReadHeader(std::ifstream& in) {
-  if (TextInput()) {
+  if (InputIsText()) {
     SimpleCfg::GetParameters_cfg(in);
   } else {
     SimpleCfg::GetParameters_bcf(in);
@@ -71,7 +71,7 @@ void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
 }  // namespace
 
 void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index) {
-  if (TextInput()) {
+  if (InputIsText()) {
     cfg.Load(in, index + 1);
     return;
   }

@@ -3,8 +3,6 @@
 #include "driver/console.h"
 
 namespace {
-// Blanks at the ends of these lines, and the misspellings ("CrytalMaker", "conaining"), are part
-// of the text as written: do not trim or correct them.
 const char* const kHelpLines[] = {
     "This program creates CrytalMaker *.cmtx text format configuration file from ",
     "version 3 format  Tamber file.\n",

@@ -8,6 +8,8 @@
 #include "driver/conversion.h"
 #include "driver/help.h"
 
+namespace {
+// One word; empty when the console has ended.
 std::string AskParameterFileName() {
   PrintLine("\nGive the name of the parameter file containing the information ");
   PrintLine("for the conversion:");
@@ -15,6 +17,7 @@ std::string AskParameterFileName() {
   ReadWord(std::cin, name);
   return name;
 }
+}  // namespace
 
 int RunProgram(int argc, const char* const* argv) {
   PrintHelp();

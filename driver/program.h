@@ -3,9 +3,6 @@
 
 #include <string>
 
-// Prompts for the parameter file name and reads one word; empty when the console has ended.
-std::string AskParameterFileName();
-
 // The whole program: help, parameter file name (first argument, or asked), conversion. Returns
 // the exit status of a completed run; every fatal problem ends the process inside.
 int RunProgram(int argc, const char* const* argv);

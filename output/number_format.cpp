@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-// The text of printf("%.7f") without printf, whose cost dominated the writing of large files, and
-// without the C++ library's floating-point to_chars, which spells NaNs otherwise on some systems
-// and is missing on older macOS. A double is m * 2^-s exactly, so its seven-decimal text is
+// The text of printf("%.7f") without printf, which is slow on the millions of numbers of a large
+// file, and without the C++ library's floating-point to_chars, which spells NaNs otherwise on some
+// systems and is missing on older macOS. A double is m * 2^-s exactly, so its seven-decimal text is
 // round(m * 10^7 / 2^s), ties to even as printf rounds them: an integer computed exactly, in 128
 // bits for lengths of ordinary size, and split at the point.
 namespace {

@@ -21,8 +21,6 @@
 #include "params/gap_sort.h"
 
 namespace {
-// Spelled with an underscore, unlike the final check's label: users tell the two checks apart by
-// it, so do not correct it.
 const char kTypeLabel[] = "Simple_Cfg::GetCrystalMakerPar";
 
 void DecideInputKind(const std::string& cfg_name, std::string& base_name) {
@@ -138,21 +136,6 @@ void LayOutTypeRuns() {
     start += static_cast<std::size_t>(used);
   }
 }
-}  // namespace
-
-int InputKindOf(const std::string& cfg_name) {
-  const std::size_t dot = cfg_name.find('.');
-  if (dot == std::string::npos) return 0;
-  const std::string extension = cfg_name.substr(dot + 1);
-  if (extension == "bcf") return kBinary;
-  if (extension != "cfg") return 0;
-  if (dot >= 5 && cfg_name.compare(dot - 5, 5, "_coll") == 0) return kTextCollection;
-  return kTextSingle;
-}
-
-std::string BaseNameOf(const std::string& cfg_name) {
-  return cfg_name.substr(0, cfg_name.find('.'));
-}
 
 void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& base_name) {
   ReadWord(in, cfg_name);
@@ -169,6 +152,21 @@ void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& b
     LayOutTypeRuns();
   }
   CheckLoad(in, "SimpleCfg::GetCrystalMakerPar");
+}
+}  // namespace
+
+int InputKindOf(const std::string& cfg_name) {
+  const std::size_t dot = cfg_name.find('.');
+  if (dot == std::string::npos) return 0;
+  const std::string extension = cfg_name.substr(dot + 1);
+  if (extension == "bcf") return kBinary;
+  if (extension != "cfg") return 0;
+  if (dot >= 5 && cfg_name.compare(dot - 5, 5, "_coll") == 0) return kTextCollection;
+  return kTextSingle;
+}
+
+std::string BaseNameOf(const std::string& cfg_name) {
+  return cfg_name.substr(0, cfg_name.find('.'));
 }
 
 void SimpleCfg::GetCrystalMakerPar(const std::string& par_name, std::string& cfg_name,

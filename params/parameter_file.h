@@ -11,7 +11,4 @@ int InputKindOf(const std::string& cfg_name);
 // The configuration file name before its first ".", folder part included.
 std::string BaseNameOf(const std::string& cfg_name);
 
-// The reading behind SimpleCfg::GetCrystalMakerPar, on an already opened stream.
-void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& base_name);
-
 #endif

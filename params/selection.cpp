@@ -26,28 +26,28 @@ void WarnIndexFile() {
 
 }  // namespace
 
-void FillEvenRun(int* run, int d, int n, int s) {
-  if (d <= 0) return;
-  run[0] = s;
-  if (d == 1) return;
-  const int q = (n - 1) / (d - 1);
-  const int e = (n - 1) % (d - 1);
-  run[d - 1] = s + n - 1;
-  // The q + 1 steps that share out the remainder come in one block, once `period` q steps
+void FillEvenRun(int* run, int chosen, int type_size, int first_atom) {
+  if (chosen <= 0) return;
+  run[0] = first_atom;
+  if (chosen == 1) return;
+  const int step = (type_size - 1) / (chosen - 1);
+  const int remainder = (type_size - 1) % (chosen - 1);
+  run[chosen - 1] = first_atom + type_size - 1;
+  // The remainder is shared out as steps one longer, all in one block, once `period` plain steps
   // have passed.
-  const int period = e > 0 ? d / e : n;
-  int extra = e;
-  int counter = 1;
+  const int period = remainder > 0 ? chosen / remainder : type_size;
+  int longer_left = remainder;
+  int plain_steps = 1;
   int offset = 0;
-  for (int k = 1; k <= d - 2; ++k) {
-    if (counter == period && extra > 0) {
-      offset += q + 1;
-      --extra;
+  for (int k = 1; k <= chosen - 2; ++k) {
+    if (plain_steps == period && longer_left > 0) {
+      offset += step + 1;
+      --longer_left;
     } else {
-      offset += q;
-      ++counter;
+      offset += step;
+      ++plain_steps;
     }
-    run[k] = s + offset;
+    run[k] = first_atom + offset;
   }
 }
 

@@ -1,17 +1,20 @@
-# Runs the converter on one case folder and compares all it does with what the folder expects.
-# It runs on the build machine, whatever machine the program was built for:
-#   cmake -DCASE=<folder> -DPROGRAM=<cfg2cmtx> [-DEMULATOR=<command;args>] -DWORK=<scratch root>
-#         -DHELP=<help text> [-DUNAVAILABLE=<features>] [-DCRLF_CONSOLE=ON]
-#         [-DPIPE_WRITER_PER_OPENING=ON] [-DBLESS=ON] -P run_case.cmake
+# Runs one program on one case folder and compares all it does with what the folder expects.
+# It runs on the build machine, whatever machine the programs were built for:
+#   cmake -DCASE=<folder> -DCFG2CMTX=<program> [-DCFG2XYZ=<program>] [-DEMULATOR=<command;args>]
+#         -DWORK=<scratch root> -DHELP_DIR=<folder of the help texts> [-DUNAVAILABLE=<features>]
+#         [-DUNAVAILABLE_WHY=<reason>] [-DCRLF_CONSOLE=ON] [-DBLESS=ON] -P run_case.cmake
 # A case folder holds:
 #   case    a directive a line, '#' starts a comment:
+#             program NAME         cfg2xyz instead of cfg2cmtx
 #             args WORD...         the command line after the program name
 #             status N             the exit status expected
-#             help                 standard output starts with the help text (cut off unchecked otherwise)
+#             help                 standard output starts with the program's help text (cut off
+#                                  unchecked otherwise)
 #             inputs DIR FILE...   input files taken from DIR (relative to the case), besides in/
 #             dir NAME             a folder made before the run
 #             link NAME TARGET     a symbolic link made before the run
-#             fifo NAME FILE...    a named pipe; one writer sends the files of pipe/, one per opening
+#             fifo NAME FIRST SECOND  a named pipe fed by pipe_writer.sh with two files (relative
+#                                  to the case): the second only once a progress line is shown
 #             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full)
 #   stdin   standard input, which ends after it (none: empty)
 #   in/     the files the run starts with
@@ -29,6 +32,7 @@ set(failures "")
 set(status 0)
 set(special "")
 set(inputs "")
+set(program cfg2cmtx)
 if(IS_DIRECTORY "${CASE}/in")
   file(COPY "${CASE}/in/" DESTINATION "${scratch}")
 endif()
@@ -42,38 +46,29 @@ foreach(line IN LISTS directives)
   list(POP_FRONT words key first)
   if(key STREQUAL "args")
     set(args ${first} ${words})
+  elseif(key STREQUAL "program")
+    set(program ${first})
   elseif(key STREQUAL "status")
     set(status ${first})
   elseif(key STREQUAL "help")
     set(check_help ON)
   elseif(key STREQUAL "needs" AND first IN_LIST UNAVAILABLE)
-    message("CASE SKIPPED: ${name} needs ${first}, which this platform lacks")
+    message("CASE SKIPPED: ${name} needs ${first}: ${UNAVAILABLE_WHY}")
     return()
   elseif(key STREQUAL "inputs")
-    set(inputs ${words})
-    list(TRANSFORM words PREPEND "${CASE}/${first}/")
-    file(COPY ${words} DESTINATION "${scratch}")
-    set(inputs_from "${CASE}/${first}")
+    foreach(file IN LISTS words)
+      file(COPY "${CASE}/${first}/${file}" DESTINATION "${scratch}")
+      set("from_${file}" "${CASE}/${first}/${file}")
+      list(APPEND inputs "${file}")
+    endforeach()
   elseif(key STREQUAL "dir")
     file(MAKE_DIRECTORY "${scratch}/${first}")
   elseif(key STREQUAL "link")
     file(CREATE_LINK "${words}" "${scratch}/${first}" SYMBOLIC)
   elseif(key STREQUAL "fifo")
     execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
-    # Most C++ libraries read what has arrived in a pipe: one writer then stays attached across
-    # the program's openings and pauses between the files, since a writer per opening may still be
-    # attached when the program opens again, which then reads its end. libc++ reads until its
-    # buffer is full or the writer leaves (PIPE_WRITER_PER_OPENING): there each opening gets a
-    # writer of its own, after a pause that lets the program close the opening before. Lines,
-    # not ';', since the script travels in a CMake list.
-    list(TRANSFORM words PREPEND "cat '${CASE}/pipe/")
-    set(attach "exec >'${first}'\n")
-    if(PIPE_WRITER_PER_OPENING)
-      list(TRANSFORM words APPEND "' >'${first}")
-      set(attach "")
-    endif()
-    list(JOIN words "'\nsleep 0.3\n" writes)
-    set(fifo_script "(${attach}${writes}'\n) >/dev/null 2>&1 &\n")
+    list(TRANSFORM words PREPEND "${CASE}/")
+    set(feed "${first}" "${WORK}/${name}.stdout" ${words})
   elseif(key AND NOT key STREQUAL "needs")
     message(FATAL_ERROR "unknown directive '${key}' in ${CASE}/case")
   endif()
@@ -88,9 +83,12 @@ if(NOT EXISTS "${stdin_file}")
   set(stdin_file "${WORK}/empty")
   file(WRITE "${stdin_file}" "")
 endif()
-set(command ${EMULATOR} "${PROGRAM}" ${args})
-if(fifo_script)
-  set(command sh -c "${fifo_script}exec \"$@\"" sh ${command})
+string(TOUPPER ${program} program_variable)
+set(command ${EMULATOR} "${${program_variable}}" ${args})
+if(feed)
+  # The writer starts in the background; the program then takes the shell's place.
+  set(command sh -c "sh \"$0\" \"$1\" \"$2\" \"$3\" \"$4\" & shift 4 && exec \"$@\""
+              "${CMAKE_CURRENT_LIST_DIR}/pipe_writer.sh" ${feed} ${command})
 endif()
 execute_process(COMMAND ${command} WORKING_DIRECTORY "${scratch}" INPUT_FILE "${stdin_file}"
                 OUTPUT_FILE "${WORK}/${name}.stdout" ERROR_FILE "${WORK}/${name}.stderr"
@@ -111,7 +109,7 @@ read_console("${WORK}/${name}.stdout" stdout)
 read_console("${WORK}/${name}.stderr" stderr)
 # The help text is cut off by its count of lines, so that a change to it fails only the case that
 # checks it.
-file(READ "${HELP}" help)
+file(READ "${HELP_DIR}/${program}.txt" help)
 string(REGEX MATCHALL "\n" help_lines "${help}")
 set(head "")
 foreach(help_line IN LISTS help_lines)
@@ -125,7 +123,11 @@ if(check_help AND NOT head STREQUAL help)
 endif()
 if(BLESS)
   file(WRITE "${CASE}/stdout" "${stdout}")
-  file(WRITE "${CASE}/stderr" "${stderr}")
+  if(stderr)
+    file(WRITE "${CASE}/stderr" "${stderr}")
+  else()
+    file(REMOVE "${CASE}/stderr")
+  endif()
 endif()
 foreach(stream IN ITEMS stdout stderr)
   read_console("${CASE}/${stream}" want)
@@ -147,7 +149,7 @@ list(REMOVE_DUPLICATES left)
 foreach(file IN LISTS left)
   set(input "${CASE}/in/${file}")
   if(file IN_LIST inputs)
-    set(input "${inputs_from}/${file}")
+    set(input "${from_${file}}")
   endif()
   if(BLESS AND NOT EXISTS "${input}" AND EXISTS "${scratch}/${file}")
     get_filename_component(folder "${CASE}/out/${file}" DIRECTORY)

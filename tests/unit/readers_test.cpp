@@ -1,63 +1,29 @@
 // The readers where whole runs cannot reach them cheaply: a binary header cut at every length, a
-// load from a stream that is not open, and a failed opening seen by the text reader. (Files that
-// change between the header read and the load are case folders, served through a named pipe.)
+// binary file that changed between the header read and the load, and a failed opening seen by
+// the text reader.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <fstream>
-#include <functional>
-#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
+#include "tests/unit/support.h"
 
 namespace {
 
-// What action printed on standard output, and whether it ended in a fatal stop.
-struct Seen {
-  std::string out;
-  bool stopped = false;
-};
-Seen Watch(const std::function<void()>& action) {
-  struct Stopped {};
-  Seen seen;
-  std::cin.setstate(std::ios::eofbit);   // the quit prompt must not wait for a reply
-  SetQuitHook([] { throw Stopped{}; });  // and a fatal stop comes back here
-  testing::internal::CaptureStdout();
-  try {
-    action();
-  } catch (const Stopped&) {
-    seen.stopped = true;
-  }
-  seen.out = testing::internal::GetCapturedStdout();
-  return seen;
+// A header of the given atoms, per-type counts and box length 4; lead 0 writes no leading word.
+std::string Header(std::uint64_t lead, int atoms, const std::vector<int>& types) {
+  std::string bytes = (lead != 0 ? Bytes(lead, 4) : "") +
+                      Bytes(static_cast<std::uint64_t>(atoms), 4) + Bytes(types.size(), 4);
+  for (int count : types) bytes += Bytes(static_cast<std::uint64_t>(count), 4);
+  return bytes + Bytes(0x4010000000000000u, 8);
 }
-
-// A binary stream over content written to a file of the test's own (the readers take only
-// streams of open files; tests run side by side as processes, one file open at a time each).
-std::ifstream ContentFile(const std::string& content) {
-  const std::string name =
-      std::string("unit-") + testing::UnitTest::GetInstance()->current_test_info()->name() + ".bcf";
-  std::ofstream(name, std::ios::binary) << content;
-  return std::ifstream(name, std::ios::binary);
-}
-
-// Little-endian fields, written byte by byte apart from the reader's code.
-std::string Bytes(std::uint64_t bits, int count) {
-  std::string out;
-  for (int b = 0; b < count; ++b) out.push_back(static_cast<char>((bits >> (8 * b)) & 0xFFu));
-  return out;
-}
-
-// A header of 5 atoms of types (2, 3) in a box of 4; lead 0 writes no leading word.
-std::string Header(std::uint64_t lead) {
-  return (lead != 0 ? Bytes(lead, 4) : "") + Bytes(5, 4) + Bytes(2, 4) + Bytes(2, 4) + Bytes(3, 4) +
-         Bytes(0x4010000000000000u, 8);
-}
+std::string Header(std::uint64_t lead) { return Header(lead, 5, {2, 3}); }
 
 // The header read of a run whose parameter file names two types.
 void ReadHeader(const std::string& bytes) {
@@ -65,8 +31,8 @@ void ReadHeader(const std::string& bytes) {
   cfg_state.input_kind = kBinary;
   cfg_state.ntypes_par = 2;
   cfg_state.nused = {1, 1};
-  std::ifstream in = ContentFile(bytes);
-  SimpleCfg::GetParameters_bcf(in);
+  ContentFile file(bytes);
+  SimpleCfg::GetParameters_bcf(file.stream);
 }
 
 // A count of types cut short keeps the bytes that were read: one byte of the little-endian 2
@@ -97,29 +63,62 @@ TEST(BinaryHeader, CutAtEveryLengthStops) {
   }
 }
 
-// A load takes a whole file whose header agrees, and reports a stream that is not open, loading
-// nothing (the conversion opens the file again for the load: only a file gone in between could
-// give that).
-TEST(BinaryLoad, LoadsAWholeFileAndRefusesAStreamNotOpen) {
-  std::ifstream never_opened;
-  const Seen seen = Watch([&] {
-    ReadHeader(Header(0));
-    SimpleCfg cfg;
-    for (std::size_t k = 0; k < 2; ++k) {
-      EXPECT_EQ(cfg.type_coords[k],
-                cfg.coords + 3 * static_cast<std::size_t>(cfg_state.type_start[k]));
-    }
-    cfg.coords[14] = -7.0;
-    EXPECT_EQ(cfg.Load_binary(never_opened), 0);
-    EXPECT_EQ(cfg.coords[14], -7.0);
-    std::ifstream whole = ContentFile(Header(8) + std::string(120, '\0'));
-    EXPECT_EQ(cfg.Load_binary(whole), 1);
-    EXPECT_EQ(cfg.coords[14], 0.0);
-  });
-  EXPECT_EQ(
-      seen.out,
-      "SimpleCfg::Load_binary - file not open or non-existing.\n"
-      "The configurations from the text type .cfg file will be used!\nSimpleCfg destructor\n");
+const char kIgnored[] =
+    "The binary file will be ignored, the data from the .cfg file will be used!\n";
+
+// The load opens the file again and compares its header with what the header read took: a file
+// rewritten in between is refused with its first difference, and nothing is loaded.
+TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
+  struct Row {
+    const char* what;
+    std::optional<std::string> file;  // none: a stream that was never opened
+    int result;                       // -1: a fatal stop
+    std::string out;
+  };
+  const std::string coordinates(120, '\0');
+  const std::vector<Row> rows = {
+      {"the same file", Header(8) + coordinates, 1, ""},
+      {"no file", std::nullopt, 0,
+       "SimpleCfg::Load_binary - file not open or non-existing.\n"
+       "The configurations from the text type .cfg file will be used!\n"},
+      {"more atoms", Header(0, 6, {2, 4}) + coordinates, 0,
+       "INCONSISTENCY! The number of atoms is 5 from the .cfg file, and \n"
+       "6 from the binary .bcf file!\n" +
+           std::string(kIgnored)},
+      {"more types", Header(8, 5, {2, 2, 1}) + coordinates, 0,
+       "INCONSISTENCY! The number of atom types is 2 from the .cfg file, and \n"
+       "3 from the binary .bcf file!\n" +
+           std::string(kIgnored)},
+      {"first type size", Header(4, 5, {3, 1}) + coordinates, 0,
+       "INCONSISTENCY! The number of atoms for type 1 is 2 from the .cfg file, and \n"
+       "3 from the binary .bcf file! (Starting with 1)\n" +
+           std::string(kIgnored)},
+      {"second type size", Header(0, 5, {2, 1}) + coordinates, 0,
+       "INCONSISTENCY! The number of atoms for type 2 is 3 from the .cfg file, and \n"
+       "1 from the binary .bcf file! (Starting with 1)\n" +
+           std::string(kIgnored)},
+      {"cut in the box length", Header(0).substr(0, 20), -1,
+       "Loading of the main parameters of the configurations from the .bcf file has failed!\n"
+       "****WARNING****\nSimpleCfg::::GetParameters_bcf\nEnd of file was reached during "
+       "loading!\nLoading was not successful, cannot run this way, exiting\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    int result = -1;
+    const Seen seen = Watch([&] {
+      ReadHeader(Header(0));
+      SimpleCfg cfg;
+      cfg.coords[14] = -7.0;
+      ContentFile file(row.file.value_or(""));
+      if (!row.file) file.stream.close();
+      result = cfg.Load_binary(file.stream);
+      EXPECT_EQ(cfg.coords[14], result == 1 ? 0.0 : -7.0);
+    });
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(seen.stopped, row.result == -1);
+    // A fatal stop unwinds through the configuration here, as it never does in the program.
+    EXPECT_EQ(seen.out, row.out + "SimpleCfg destructor\n");
+  }
 }
 
 // An opening that fails (a folder counts as a file that cannot be opened) leaves the stream

@@ -1,5 +1,5 @@
-// Rules that runs could only sample: the sort of index lists, where the even spread puts its
-// longer steps, and the numbering of output files.
+// Rules that runs could only sample: the sort of index lists, and where the even spread puts its
+// longer steps.
 #include "params/selection.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/conversion.h"
 #include "params/gap_sort.h"
 
 namespace {
@@ -62,15 +61,6 @@ TEST(FillEvenRun, LongerStepsComeWhereTheRuleSays) {
       ASSERT_EQ(run, Spread(n, d, 1000)) << n << " atoms, " << d << " chosen";
     }
   }
-}
-
-TEST(OutputFileName, FourDigitsOrMoreForSeveralConfigurations) {
-  std::string names = OutputFileName("run", 0, 1) + " " + OutputFileName("run", 0, 0);
-  for (int index : {0, 9, 10, 123, 999, 1000, 10000})
-    names += " " + OutputFileName("run", index, 2);
-  EXPECT_EQ(names,
-            "run.cmtx run.cmtx run0000.cmtx run0009.cmtx run0010.cmtx run0123.cmtx run0999.cmtx "
-            "run1000.cmtx run10000.cmtx");
 }
 
 }  // namespace
