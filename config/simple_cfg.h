@@ -31,8 +31,9 @@ class SimpleCfg {
   void CheckSelectedIndex() const;
   void SelectSlab();
 
-  // CrystalMaker output (output/crystalmaker_writer.cpp).
+  // Output (output/crystalmaker_writer.cpp, output/extended_xyz_writer.cpp).
   void SaveCrystalMaker(const std::string& name) const;
+  void SaveExtendedXyz(const std::string& name) const;
 
   double* coords = nullptr;        // 3 * ntotal reduced coordinates, x y z per atom
   double** type_coords = nullptr;  // per type, the first triple of that type

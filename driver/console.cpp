@@ -1,12 +1,49 @@
 #include "driver/console.h"
 
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <iostream>
+#include <system_error>
 
 namespace {
 QuitHook quit_hook = nullptr;
+
+// A name as the file system takes it. Windows reads a narrow std::filesystem name in another
+// code page than the one of fopen, so the UTF-8 is converted explicitly; bytes that are not UTF-8
+// make the conversion throw on some systems, and such a name is no name of a file.
+bool PathOf(const std::string& name, std::filesystem::path& path) {
+  try {
+    path = std::filesystem::u8path(name);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 }  // namespace
+
+const char kNoReply[] = "No reply can be read from the console, cannot run this way, exiting...";
+
+bool IsFolder(const std::string& name) {
+  std::filesystem::path path;
+  std::error_code ignored;
+  return PathOf(name, path) && std::filesystem::is_directory(path, ignored);
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  std::filesystem::path source;
+  std::filesystem::path target;
+  std::error_code error;
+  if (!PathOf(from, source) || !PathOf(to, target)) return false;
+  std::filesystem::rename(source, target, error);
+  return !error;
+}
+
+void RemoveFile(const std::string& name) {
+  std::filesystem::path path;
+  std::error_code ignored;
+  if (PathOf(name, path)) std::filesystem::remove(path, ignored);
+}
 
 bool StreamHasOpenFile(std::istream& in) {
   auto* file = dynamic_cast<std::filebuf*>(in.rdbuf());
@@ -104,27 +141,33 @@ void OpenForSave(std::ofstream& out, const std::string& name, const std::string&
   for (;;) {
     out.open(name, mode);
     if (out.is_open() && !out.fail() && !out.bad()) return;
-    PrintLine("****WARNING****");
-    PrintLine(label + " - file could not be opened for saving!");
-    PrintLine("If the file is used by another application, close it first.");
-    PrintLine("Try again? (Press any key!)");
-    char reply = 0;
-    // With the console at its end nobody can make the file writable: retrying would spin.
-    if (!(std::cin >> reply)) {
-      FatalStop({"No reply can be read from the console, cannot run this way, exiting..."});
-    }
+    if (!AskToTryAgain(label)) FatalStop({kNoReply});
     out.clear();
   }
+}
+
+bool AskToTryAgain(const std::string& label) {
+  PrintLine("****WARNING****");
+  PrintLine(label + " - file could not be opened for saving!");
+  PrintLine("If the file is used by another application, close it first.");
+  PrintLine("Try again? (Press any key!)");
+  char reply = 0;
+  // With the console at its end nobody can make the file writable: retrying would spin.
+  return static_cast<bool>(std::cin >> reply);
+}
+
+void StopAfterWriteFailure(const std::string& label, const std::string& name) {
+  FatalStop({"****WARNING****", label + " - writing the file " + name + " has failed!",
+             "Cannot run this way, exiting..."});
 }
 
 namespace {
 // Text and binary files alike are read as bytes: the readers take LF and CR LF alike, and a byte
 // 0x1A in a free line must not end the input, as text mode on Windows would make it.
 void OpenInput(std::ifstream& in, const std::string& name) {
-  std::error_code ignored;
   // A folder opens like a file on some systems and then reads as empty; refusing it here lets
   // the caller's check say that the file is not open instead of reporting a format error.
-  if (in.is_open() || std::filesystem::is_directory(name, ignored)) {
+  if (in.is_open() || IsFolder(name)) {
     in.setstate(std::ios::failbit);
     return;
   }

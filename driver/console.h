@@ -22,6 +22,9 @@ void PrintLine(const std::string& text);
 // Prints each line (PrintLine), then stops through QuitProgram: every fatal problem ends here.
 [[noreturn]] void FatalStop(std::initializer_list<std::string> lines);
 
+// The stop when a prompt finds the console at its end.
+extern const char kNoReply[];
+
 // Called by QuitProgram after the prompt and before the process ends. A hook may throw to hand
 // control back to a test or fuzz harness; the program itself never installs one.
 using QuitHook = void (*)();
@@ -48,6 +51,18 @@ int CheckOpenRead(std::istream& in, const std::string& label);
 
 // Opens name for writing, asking the user to retry until it succeeds.
 void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label, int binary);
+
+// The retry dialogue of an output file that cannot be written, under the writer's label. False
+// when the console has ended, so that nobody can free the file.
+bool AskToTryAgain(const std::string& label);
+
+// The stop after an output file could not be written whole.
+[[noreturn]] void StopAfterWriteFailure(const std::string& label, const std::string& name);
+
+// File-system steps on names, which are UTF-8 on every system.
+bool IsFolder(const std::string& name);
+bool ReplaceFile(const std::string& from, const std::string& to);  // false when it fails
+void RemoveFile(const std::string& name);
 
 void OpenForRead(std::ifstream& in, const std::string& name);
 void OpenForReadBinary(std::ifstream& in, const std::string& name);

@@ -9,6 +9,7 @@
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
+#include "driver/help.h"
 
 namespace {
 bool InputIsText() { return cfg_state.input_kind != kBinary; }
@@ -29,10 +30,11 @@ void ReadHeader(std::ifstream& in) {
   }
 }
 
-void PrintProgress(int index, const std::string& cfg_name, const std::string& out_name) {
+void PrintProgress(int index, const std::string& cfg_name, const std::string& output_kind,
+                   const std::string& out_name) {
   std::cout << "\nConverting the " << index + 1 << " configuration of the " << cfg_name
             << " file to ";
-  PrintLine("CrystalMaker format configuration file " + out_name);
+  PrintLine(output_kind + out_name);
 }
 
 // The even spread is fixed once for the run; the index check and the slab follow each
@@ -54,13 +56,13 @@ void SelectParticles(SimpleCfg& cfg, int index) {
 }
 
 void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
-                const std::string& base_name) {
+                const std::string& base_name, const Converter& converter) {
   for (int i = 0; i < cfg_state.nconf; ++i) {
-    const std::string out_name = OutputFileName(base_name, i, cfg_state.nconf);
-    PrintProgress(i, cfg_name, out_name);
+    const std::string out_name = OutputFileName(base_name, i, cfg_state.nconf, converter.extension);
+    PrintProgress(i, cfg_name, converter.output_kind, out_name);
     LoadConfiguration(cfg, in, i);
     SelectParticles(cfg, i);
-    cfg.SaveCrystalMaker(out_name);
+    (cfg.*converter.save)(out_name);
     // The rest of the line with the last number, then the one line between configurations.
     if (i < cfg_state.nconf - 1) {
       SkipLine(in);
@@ -83,7 +85,13 @@ void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index) {
   }
 }
 
-std::string OutputFileName(const std::string& base_name, int index, int nconf) {
+const Converter kToCrystalMaker = {PrintHelp, "CrystalMaker format configuration file ", ".cmtx",
+                                   &SimpleCfg::SaveCrystalMaker};
+const Converter kToExtendedXyz = {PrintXyzHelp, "extended XYZ file ", ".xyz",
+                                  &SimpleCfg::SaveExtendedXyz};
+
+std::string OutputFileName(const std::string& base_name, int index, int nconf,
+                           const std::string& extension) {
   std::string name = base_name;
   if (nconf > 1) {
     const std::unique_ptr<char[]> digits(IntToString(index));
@@ -91,10 +99,11 @@ std::string OutputFileName(const std::string& base_name, int index, int nconf) {
     if (length < 4) name.append(4 - length, '0');
     name.append(digits.get());
   }
-  return name + ".cmtx";
+  return name + extension;
 }
 
-void RunConversion(const std::string& cfg_name, const std::string& base_name) {
+void RunConversion(const std::string& cfg_name, const std::string& base_name,
+                   const Converter& converter) {
   // Every opening of the file gets a stream of its own: a file stream opened again after close()
   // keeps a tiny buffer with libc++, and crashes there when the file is a named pipe.
   {
@@ -106,7 +115,7 @@ void RunConversion(const std::string& cfg_name, const std::string& base_name) {
   {
     std::ifstream in;
     OpenConfiguration(in, cfg_name);
-    ConvertAll(cfg, in, cfg_name, base_name);
+    ConvertAll(cfg, in, cfg_name, base_name, converter);
   }
   PrintLine(" Finished execution, quit (y)? ->");
   char reply = 0;

@@ -4,10 +4,22 @@
 #include <istream>
 #include <string>
 
-// base + the index padded to four digits when several configurations are converted + ".cmtx".
-std::string OutputFileName(const std::string& base_name, int index, int nconf);
-
 class SimpleCfg;
+
+// What tells the two programs apart: the help text, the kind of output file as the progress
+// line names it, its extension, and the writer.
+struct Converter {
+  void (*print_help)();
+  const char* output_kind;  // ends with a blank
+  const char* extension;
+  void (SimpleCfg::*save)(const std::string& name) const;
+};
+extern const Converter kToCrystalMaker;  // cfg2cmtx
+extern const Converter kToExtendedXyz;   // cfg2xyz
+
+// base + the index padded to four digits when several configurations are converted + extension.
+std::string OutputFileName(const std::string& base_name, int index, int nconf,
+                           const std::string& extension);
 
 // Loads configuration `index` (from 0) from the configuration stream into cfg; stops the run when
 // a binary load reports that nothing was loaded.
@@ -15,6 +27,7 @@ void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index);
 
 // Converts every requested configuration, then shows the finish prompt and releases the
 // configuration. Every fatal problem ends inside through QuitProgram.
-void RunConversion(const std::string& cfg_name, const std::string& base_name);
+void RunConversion(const std::string& cfg_name, const std::string& base_name,
+                   const Converter& converter);
 
 #endif

@@ -1,5 +1,8 @@
 #include "driver/help.h"
 
+#include <cstddef>
+#include <iterator>
+
 #include "driver/console.h"
 
 namespace {
@@ -48,8 +51,37 @@ const char* const kHelpLines[] = {
     "index in each line. Indexing starts with 1, first the indices for the first ",
     "atom type, then the second and so on.",
 };
+
+// cfg2xyz's own lines around the shared ones.
+const char* const kXyzIntro[] = {
+    "This program creates extended XYZ files (*.xyz) from version 3 format Tamber",
+    "configuration files.\n",
+    "It requires a parameter file containing information for the building of the ",
+    "extended XYZ files.",
+};
+const char kXyzExtension[] = "     configurations, and adding the xyz extension.";
+const char* const kXyzOutput[] = {
+    "\nThe output file holds the number of atoms, a line with the periodic box (Lattice) and the",
+    "columns (Properties), then one line per atom: its chemical symbol and its x, y and z",
+    "coordinates in the length unit of the box. ASE and OVITO read it with its box, and turn it",
+    "into other formats (CIF, POSCAR, PDB, LAMMPS data files).",
+};
+// Where cfg2cmtx's text stops being about the program and starts documenting the parameter file,
+// and the line that names its extension.
+constexpr std::size_t kParameterLines = 4;
+constexpr std::size_t kExtensionLine = 11;
+
+void PrintLines(const char* const* first, const char* const* last) {
+  for (; first != last; ++first) PrintLine(*first);
+}
 }  // namespace
 
-void PrintHelp() {
-  for (const char* line : kHelpLines) PrintLine(line);
+void PrintHelp() { PrintLines(std::begin(kHelpLines), std::end(kHelpLines)); }
+
+void PrintXyzHelp() {
+  PrintLines(std::begin(kXyzIntro), std::end(kXyzIntro));
+  PrintLines(kHelpLines + kParameterLines, kHelpLines + kExtensionLine);
+  PrintLine(kXyzExtension);
+  PrintLines(kHelpLines + kExtensionLine + 1, std::end(kHelpLines));
+  PrintLines(std::begin(kXyzOutput), std::end(kXyzOutput));
 }

@@ -85,12 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::cin.clear(std::ios::eofbit);  // every prompt finds the console ended
   try {
     const char* const argv[] = {"cfg2cmtx", "run.par"};
-    RunProgram(2, argv);
+    RunProgram(2, argv, kToCrystalMaker);
     const CfgState& s = cfg_state;
     long long atoms = 2;  // MOLE and ATOM
     for (std::size_t k = 0; k < s.nused.size(); ++k) atoms += std::clamp(s.nused[k], 0, s.ni[k]);
     for (int i = 0; i < s.nconf; ++i) {
-      const std::string text = ReadFile(OutputFileName(BaseNameOf(cfg_name), i, s.nconf));
+      const std::string text = ReadFile(OutputFileName(BaseNameOf(cfg_name), i, s.nconf, ".cmtx"));
       Check(text.compare(0, 10, "MOLE\nATOM\n") == 0, "output without its keyword lines");
       Check(text.back() == '\n', "output ends inside a line");
       // The slab of earlier configurations was chosen from their own coordinates.

@@ -1,0 +1,80 @@
+// Writer of extended XYZ files (*.xyz), which ASE and OVITO read with their periodic box:
+//   <count>                  the number of atom lines that follow
+//   Lattice="L 0 0 0 L 0 0 0 L" Properties=species:S:1:pos:R:3 pbc="T T T"
+//   <symbol> <x> <y> <z>     one line per chosen atom
+// L is the edge of the cube that the reduced coordinates -1 ... +1 span, 2 * box_scale. The atoms
+// and their coordinates are those of the CrystalMaker writer, with the same text and order. Lines
+// end in LF on every system. The file is written beside its final name as NAME.tmp and renamed
+// once whole, so that a run that stops leaves either the whole file or the earlier one.
+#include <fstream>
+#include <string>
+
+#include "config/cfg_state.h"
+#include "config/simple_cfg.h"
+#include "driver/console.h"
+#include "output/chosen_atoms.h"
+#include "output/number_format.h"
+
+namespace {
+const char kLabel[] = "SimpleCfg::SaveExtendedXyz";
+// Lines are gathered into blocks of about this size: no flush per line, unlike the CrystalMaker
+// file, since a file that stops short is never left under its name.
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+long long CountChosenAtoms() {
+  long long count = 0;
+  ForEachChosenAtom([&count](std::size_t, int) { ++count; });
+  return count;
+}
+
+std::string HeaderLines(long long atoms) {
+  char number[kFixed7Capacity];
+  const std::string edge(number, FormatFixed7(2.0 * cfg_state.box_scale, number));
+  return std::to_string(atoms) + "\nLattice=\"" + edge + " 0 0 0 " + edge + " 0 0 0 " + edge +
+         "\" Properties=species:S:1:pos:R:3 pbc=\"T T T\"\n";
+}
+
+void WriteAtomLines(std::ofstream& out, const double* coords, std::string& block) {
+  char number[kFixed7Capacity];
+  ForEachChosenAtom([&](std::size_t type, int atom) {
+    const double* triple = coords + 3 * static_cast<std::size_t>(atom);
+    block.append(cfg_state.type_symbol[type]);
+    for (int axis = 0; axis < 3; ++axis) {
+      block.push_back(' ');
+      block.append(number, FormatLength(triple[axis], number));
+    }
+    block.push_back('\n');
+    if (block.size() < kBlock) return;
+    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    block.clear();
+  });
+  out.write(block.data(), static_cast<std::streamsize>(block.size()));
+}
+
+// The whole file takes the place of an earlier one. When that fails (a folder in the way, or a
+// file that another program holds open on Windows), the user is asked as for a file that cannot
+// be opened.
+void PutInPlace(const std::string& temporary, const std::string& name) {
+  while (!ReplaceFile(temporary, name)) {
+    if (!AskToTryAgain(kLabel)) {
+      RemoveFile(temporary);
+      FatalStop({kNoReply});
+    }
+  }
+}
+}  // namespace
+
+void SimpleCfg::SaveExtendedXyz(const std::string& name) const {
+  const std::string temporary = name + ".tmp";
+  std::ofstream out;
+  OpenForSave(out, temporary, kLabel, 1);
+  std::string block = HeaderLines(CountChosenAtoms());
+  block.reserve(kBlock + kFixed7Capacity * 4);
+  WriteAtomLines(out, coords, block);
+  out.close();
+  if (out.fail()) {
+    RemoveFile(temporary);
+    StopAfterWriteFailure(kLabel, name);
+  }
+  PutInPlace(temporary, name);
+}
