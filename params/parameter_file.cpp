@@ -137,6 +137,31 @@ void LayOutTypeRuns() {
   }
 }
 
+// Editors on Windows save UTF-8 with a byte-order mark, which is skipped. Windows PowerShell 5.1
+// writes UTF-16, whose every other byte is NUL: no name could be read from it, so it is refused
+// with what to do instead. The bytes looked at are put back otherwise.
+void SkipByteOrderMark(std::istream& in, const std::string& par_name) {
+  std::streambuf& buf = *in.rdbuf();
+  const int first = buf.sgetc();
+  if (first == 0xFF || first == 0xFE) {
+    if (buf.snextc() == (first == 0xFF ? 0xFE : 0xFF)) {
+      FatalStop({"The parameter file " + par_name +
+                     " is UTF-16; save it as UTF-8 or plain text and run again.",
+                 "Cannot run this way, exiting..."});
+    }
+    buf.sungetc();
+  } else if (first == 0xEF) {
+    if (buf.snextc() == 0xBB) {
+      if (buf.snextc() == 0xBF) {
+        buf.sbumpc();
+        return;
+      }
+      buf.sungetc();
+    }
+    buf.sungetc();
+  }
+}
+
 void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& base_name) {
   ReadWord(in, cfg_name);
   SkipLine(in);
@@ -174,5 +199,6 @@ void SimpleCfg::GetCrystalMakerPar(const std::string& par_name, std::string& cfg
   std::ifstream in;
   OpenForRead(in, par_name);
   if (!CheckOpenRead(in, "SimpleCfg::GetCrystalMakerPar CrystalMaker parameter")) QuitProgram();
+  SkipByteOrderMark(in, par_name);
   ReadCrystalMakerPar(in, cfg_name, base_name);
 }

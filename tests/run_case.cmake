@@ -16,6 +16,7 @@
 #             fifo NAME FIRST SECOND  a named pipe fed by pipe_writer.sh with two files (relative
 #                                  to the case): the second only once a progress line is shown
 #             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full)
+#             gone NAME            NAME (a link made before, say) must not be left behind
 #   stdin   standard input, which ends after it (none: empty)
 #   in/     the files the run starts with
 #   stdout  standard output after the help text; stdout.alt, if there, is accepted as well
@@ -37,7 +38,7 @@ if(IS_DIRECTORY "${CASE}/in")
   file(COPY "${CASE}/in/" DESTINATION "${scratch}")
 endif()
 
-file(STRINGS "${CASE}/case" directives)
+file(STRINGS "${CASE}/case" directives ENCODING UTF-8)
 foreach(line IN LISTS directives)
   string(REGEX REPLACE "#.*" "" line "${line}")
   separate_arguments(words UNIX_COMMAND "${line}")
@@ -65,6 +66,8 @@ foreach(line IN LISTS directives)
     file(MAKE_DIRECTORY "${scratch}/${first}")
   elseif(key STREQUAL "link")
     file(CREATE_LINK "${words}" "${scratch}/${first}" SYMBOLIC)
+  elseif(key STREQUAL "gone")
+    list(APPEND gone "${first}")
   elseif(key STREQUAL "fifo")
     execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
     list(TRANSFORM words PREPEND "${CASE}/")
@@ -163,6 +166,12 @@ foreach(file IN LISTS left)
                   RESULT_VARIABLE differs OUTPUT_QUIET ERROR_QUIET)
   if(differs)
     string(APPEND failures "file ${file}: missing, unexpected or not as ${want}\n")
+  endif()
+endforeach()
+
+foreach(file IN LISTS gone)
+  if(EXISTS "${scratch}/${file}" OR IS_SYMLINK "${scratch}/${file}")
+    string(APPEND failures "file ${file}: left behind\n")
   endif()
 endforeach()
 
