@@ -11,6 +11,10 @@
 #             help                 standard output starts with the program's help text (cut off
 #                                  unchecked otherwise)
 #             inputs DIR FILE...   input files taken from DIR (relative to the case), besides in/
+#             copy FILE NAME       an input file (relative to the case) copied in as NAME
+#             output NAME FILE     NAME must be written, equal to FILE (relative to the case)
+#           copy and output give files names that are not ASCII, which the tracked names are not:
+#           tools that list a repository's files (git ls-files) quote such names.
 #             dir NAME             a folder made before the run
 #             link NAME TARGET     a symbolic link made before the run
 #             fifo NAME FIRST SECOND  a named pipe fed by pipe_writer.sh with two files (relative
@@ -62,6 +66,15 @@ foreach(line IN LISTS directives)
       set("from_${file}" "${CASE}/${first}/${file}")
       list(APPEND inputs "${file}")
     endforeach()
+  elseif(key STREQUAL "copy")
+    get_filename_component(folder "${scratch}/${words}" DIRECTORY)
+    file(MAKE_DIRECTORY "${folder}")
+    execute_process(COMMAND ${CMAKE_COMMAND} -E copy "${CASE}/${first}" "${scratch}/${words}")
+    set("from_${words}" "${CASE}/${first}")
+    list(APPEND inputs "${words}")
+  elseif(key STREQUAL "output")
+    set("want_${first}" "${CASE}/${words}")
+    list(APPEND outputs "${first}")
   elseif(key STREQUAL "dir")
     file(MAKE_DIRECTORY "${scratch}/${first}")
   elseif(key STREQUAL "link")
@@ -146,8 +159,8 @@ endif()
 # --- the files left behind
 file(GLOB_RECURSE left RELATIVE "${scratch}" "${scratch}/*")
 list(REMOVE_ITEM left ${special})
-file(GLOB_RECURSE outputs RELATIVE "${CASE}/out" "${CASE}/out/*")
-list(APPEND left ${outputs})
+file(GLOB_RECURSE out_files RELATIVE "${CASE}/out" "${CASE}/out/*")
+list(APPEND left ${out_files} ${outputs})
 list(REMOVE_DUPLICATES left)
 foreach(file IN LISTS left)
   set(input "${CASE}/in/${file}")
@@ -159,7 +172,9 @@ foreach(file IN LISTS left)
     file(COPY "${scratch}/${file}" DESTINATION "${folder}")
   endif()
   set(want "${CASE}/out/${file}")
-  if(NOT EXISTS "${want}")
+  if(DEFINED "want_${file}")
+    set(want "${want_${file}}")
+  elseif(NOT EXISTS "${want}")
     set(want "${input}")
   endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${scratch}/${file}" "${want}"

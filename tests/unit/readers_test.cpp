@@ -12,6 +12,7 @@
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
+#include "driver/conversion.h"
 #include "tests/unit/support.h"
 
 namespace {
@@ -67,55 +68,58 @@ const char kIgnored[] =
     "The binary file will be ignored, the data from the .cfg file will be used!\n";
 
 // The load opens the file again and compares its header with what the header read took: a file
-// rewritten in between is refused with its first difference, and nothing is loaded.
+// rewritten in between is refused with its first difference, and the run stops rather than write
+// coordinates that were never loaded.
 TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
   struct Row {
     const char* what;
     std::optional<std::string> file;  // none: a stream that was never opened
-    int result;                       // -1: a fatal stop
+    bool loaded;
     std::string out;
   };
+  const std::string stop =
+      "No configuration could be loaded from the binary file, cannot run this way, exiting...\n";
+  const std::string refused = kIgnored + stop;
   const std::string coordinates(120, '\0');
   const std::vector<Row> rows = {
-      {"the same file", Header(8) + coordinates, 1, ""},
-      {"no file", std::nullopt, 0,
+      {"the same file", Header(8) + coordinates, true, ""},
+      {"no file", std::nullopt, false,
        "SimpleCfg::Load_binary - file not open or non-existing.\n"
-       "The configurations from the text type .cfg file will be used!\n"},
-      {"more atoms", Header(0, 6, {2, 4}) + coordinates, 0,
+       "The configurations from the text type .cfg file will be used!\n" +
+           stop},
+      {"more atoms", Header(0, 6, {2, 4}) + coordinates, false,
        "INCONSISTENCY! The number of atoms is 5 from the .cfg file, and \n"
        "6 from the binary .bcf file!\n" +
-           std::string(kIgnored)},
-      {"more types", Header(8, 5, {2, 2, 1}) + coordinates, 0,
+           refused},
+      {"more types", Header(8, 5, {2, 2, 1}) + coordinates, false,
        "INCONSISTENCY! The number of atom types is 2 from the .cfg file, and \n"
        "3 from the binary .bcf file!\n" +
-           std::string(kIgnored)},
-      {"first type size", Header(4, 5, {3, 1}) + coordinates, 0,
+           refused},
+      {"first type size", Header(4, 5, {3, 1}) + coordinates, false,
        "INCONSISTENCY! The number of atoms for type 1 is 2 from the .cfg file, and \n"
        "3 from the binary .bcf file! (Starting with 1)\n" +
-           std::string(kIgnored)},
-      {"second type size", Header(0, 5, {2, 1}) + coordinates, 0,
+           refused},
+      {"second type size", Header(0, 5, {2, 1}) + coordinates, false,
        "INCONSISTENCY! The number of atoms for type 2 is 3 from the .cfg file, and \n"
        "1 from the binary .bcf file! (Starting with 1)\n" +
-           std::string(kIgnored)},
-      {"cut in the box length", Header(0).substr(0, 20), -1,
+           refused},
+      {"cut in the box length", Header(0).substr(0, 20), false,
        "Loading of the main parameters of the configurations from the .bcf file has failed!\n"
        "****WARNING****\nSimpleCfg::::GetParameters_bcf\nEnd of file was reached during "
        "loading!\nLoading was not successful, cannot run this way, exiting\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    int result = -1;
     const Seen seen = Watch([&] {
       ReadHeader(Header(0));
       SimpleCfg cfg;
       cfg.coords[14] = -7.0;
       ContentFile file(row.file.value_or(""));
       if (!row.file) file.stream.close();
-      result = cfg.Load_binary(file.stream);
-      EXPECT_EQ(cfg.coords[14], result == 1 ? 0.0 : -7.0);
+      LoadConfiguration(cfg, file.stream, 0);
+      EXPECT_EQ(cfg.coords[14], 0.0);
     });
-    EXPECT_EQ(result, row.result);
-    EXPECT_EQ(seen.stopped, row.result == -1);
+    EXPECT_EQ(seen.stopped, !row.loaded);
     // A fatal stop unwinds through the configuration here, as it never does in the program.
     EXPECT_EQ(seen.out, row.out + "SimpleCfg destructor\n");
   }
