@@ -12,15 +12,11 @@ pipe=$1 console=$2 first=$3 second=$4
 watchdog=$!
 exec 3>"$pipe"
 cat "$first" >&3
-tries=0
-until grep -q '^Converting the ' "$console" 2>/dev/null; do
-  tries=$((tries + 1))
-  if [ "$tries" -ge 100 ]; then
-    : >progress-line-late
-    break
-  fi
+for tick in $(seq 100); do
+  grep -q '^Converting the ' "$console" 2>/dev/null && break
   sleep 0.1
 done
+grep -q '^Converting the ' "$console" 2>/dev/null || : >progress-line-late
 cat "$second" >&3
 exec 3>&-
 kill "$watchdog" 2>/dev/null

@@ -18,24 +18,18 @@ except ImportError:
     sys.exit(77)
 
 files = sorted(glob.glob(os.path.join(sys.argv[1], "*", "out", "*.xyz")))
-if not files:
-    sys.exit("no expected .xyz file found")
 for path in files:
     with open(path, encoding="utf-8") as f:
-        lines = f.read().split("\n")
-    rows = [line.split() for line in lines[2:] if line]
-    edge = float(lines[1].split('"')[1].split()[0])
+        count, box, *lines = f.read().splitlines()
+    rows = [line.split() for line in lines]
+    edge = float(box.split('"')[1].split()[0])
     atoms = ase.io.read(path, format="extxyz")
-    cell = [[edge if i == j else 0.0 for j in range(3)] for i in range(3)]
-    checks = {
-        "atom count": len(atoms) == int(lines[0]) == len(rows),
-        "symbols": atoms.get_chemical_symbols() == [row[0] for row in rows],
-        "positions": [list(p) for p in atoms.get_positions()] ==
-                     [[float(v) for v in row[1:]] for row in rows],
-        "cell": atoms.get_cell().array.tolist() == cell,
-        "pbc": list(atoms.get_pbc()) == [True, True, True],
-    }
-    failed = [name for name, ok in checks.items() if not ok]
-    if failed:
-        sys.exit(f"{path}: ASE reads another {', '.join(failed)}")
+    seen = (len(atoms), atoms.get_chemical_symbols(), atoms.get_positions().tolist(),
+            atoms.get_cell().array.tolist(), atoms.get_pbc().tolist())
+    written = (int(count), [row[0] for row in rows], [[float(v) for v in row[1:]] for row in rows],
+               [[edge * (i == j) for j in range(3)] for i in range(3)], [True] * 3)
+    if seen != written or len(rows) != int(count):
+        sys.exit(f"{path}: ASE reads {seen}\nthe file says {written}")
     print(f"{path}: {len(atoms)} atoms, cell {edge}, as written")
+if not files:
+    sys.exit("no expected .xyz file found")
