@@ -20,15 +20,14 @@ bool PathOf(const std::string& name, std::filesystem::path& path) {
     return false;
   }
 }
-}  // namespace
-
-const char kNoReply[] = "No reply can be read from the console, cannot run this way, exiting...";
-
 bool IsFolder(const std::string& name) {
   std::filesystem::path path;
   std::error_code ignored;
   return PathOf(name, path) && std::filesystem::is_directory(path, ignored);
 }
+}  // namespace
+
+const char kNoReply[] = "No reply can be read from the console, cannot run this way, exiting...";
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
   std::filesystem::path source;

@@ -60,7 +60,6 @@ bool AskToTryAgain(const std::string& label);
 [[noreturn]] void StopAfterWriteFailure(const std::string& label, const std::string& name);
 
 // File-system steps on names, which are UTF-8 on every system.
-bool IsFolder(const std::string& name);
 bool ReplaceFile(const std::string& from, const std::string& to);  // false when it fails
 void RemoveFile(const std::string& name);
 

@@ -1,7 +1,5 @@
 // The choice of the atoms to write. Every option leaves the list the writer walks: the first
 // sum(nused) entries of selected_index are the chosen atoms, ascending, type by type.
-#include "params/selection.h"
-
 #include <algorithm>
 #include <climits>
 #include <fstream>
@@ -24,8 +22,9 @@ void WarnIndexFile() {
       "****WARNING**** The file index could not be written, the conversion goes on without it.");
 }
 
-}  // namespace
-
+// The even spread of `chosen` atoms over a type of `type_size` atoms that starts at atom
+// `first_atom`: the first and the last atom of the type, and steps between them that differ by at
+// most one. Writes `chosen` indices into run.
 void FillEvenRun(int* run, int chosen, int type_size, int first_atom) {
   if (chosen <= 0) return;
   run[0] = first_atom;
@@ -50,6 +49,7 @@ void FillEvenRun(int* run, int chosen, int type_size, int first_atom) {
     run[k] = first_atom + offset;
   }
 }
+}  // namespace
 
 void SimpleCfg::SelectEvenSpread() {
   // Binary, as the output files: LF line ends on every system.
