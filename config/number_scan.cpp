@@ -16,12 +16,17 @@ using Traits = std::char_traits<char>;
 // Where the C++ library has no floating-point from_chars (libc++ before version 20, Apple's SDKs
 // before macOS 26), fast_float, on which the other libraries build theirs, reads the number. Both
 // round correctly and ignore the locale.
-std::errc ParseDouble(const char* first, const char* last, double& value) {
+struct Parsed {
+  const char* stop;  // the first character after the number
+  std::errc error;
+};
+Parsed ParseDouble(const char* first, const char* last, double& value) {
 #if defined(CFG2CMTX_USE_FAST_FLOAT)
-  return fast_float::from_chars(first, last, value).ec;
+  const auto parsed = fast_float::from_chars(first, last, value);
 #else
-  return std::from_chars(first, last, value).ec;
+  const auto parsed = std::from_chars(first, last, value);
 #endif
+  return {parsed.ptr, parsed.ec};
 }
 constexpr int kEnd = -1;
 
@@ -228,7 +233,7 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
   double result = 0.0;
   // The standard from_chars reports an out-of-range value without one; fast_float gives an
   // infinity or a zero, and newer versions report it too.
-  if (ParseDouble(digits, end, result) == std::errc::result_out_of_range) {
+  if (ParseDouble(digits, end, result).error == std::errc::result_out_of_range) {
     result = IsOverflow(digits, end) ? std::numeric_limits<double>::infinity() : 0.0;
     if (*digits == '-') result = -result;
   }
@@ -239,6 +244,26 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
   }
   value = result;
   return std::ios::goodbit;
+}
+
+// The common number, a plain decimal such as -0.2345679 followed by white space in the get
+// area, converted at once. Everything else (a '+', "inf", an exponent cut short, a value out of
+// range, a number that runs to the end of the area) is left to the scan, which reproduces the
+// library's reading to the letter; where this accepts a number, the scan would read the same.
+bool ReadPlainReal(std::streambuf* buf, double& value) {
+  const char* begin = GetArea::Next(buf);
+  const char* end = GetArea::End(buf);
+  const char* digits = begin < end && *begin == '-' ? begin + 1 : begin;
+  if (digits == end || !(IsDigit(*digits) || *digits == '.')) return false;
+  double result = 0.0;
+  const Parsed parsed = ParseDouble(begin, end, result);
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  if (parsed.error != std::errc() || parsed.stop == end) return false;
+  if (!IsSpace(static_cast<unsigned char>(*parsed.stop))) return false;
+  if (!(result <= kLargest && result >= -kLargest)) return false;
+  value = result;
+  GetArea::Advance(buf, parsed.stop - begin);
+  return true;
 }
 
 void SetReadState(std::istream& in, std::ios::iostate state, bool at_end) {
@@ -265,6 +290,7 @@ void ReadInt(std::istream& in, int& value) {
 void ReadReal(std::istream& in, double& value) {
   if (!StartExtraction(in)) return;
   std::streambuf* buf = in.rdbuf();
+  if (ReadPlainReal(buf, value)) return;
   AreaSource area(buf);
   const RealScan scan = ScanReal(area);
   if (!area.ReachedEnd()) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
@@ -113,7 +114,11 @@ void RunConversion(const std::string& cfg_name, const std::string& base_name,
   }
   SimpleCfg cfg;
   {
+    // The numbers are read where they stand in the stream's buffer, and each refill is a call to
+    // the system: a large buffer serves the millions of numbers of a large file.
+    std::vector<char> buffer(std::size_t{1} << 20);
     std::ifstream in;
+    in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     OpenConfiguration(in, cfg_name);
     ConvertAll(cfg, in, cfg_name, base_name, converter);
   }
