@@ -3,6 +3,7 @@
 #ifndef CFG2CMTX_CONFIG_SIMPLE_CFG_H
 #define CFG2CMTX_CONFIG_SIMPLE_CFG_H
 
+#include <cstddef>
 #include <istream>
 #include <string>
 
@@ -34,6 +35,9 @@ class SimpleCfg {
   // Output (output/crystalmaker_writer.cpp, output/extended_xyz_writer.cpp).
   void SaveCrystalMaker(const std::string& name) const;
   void SaveExtendedXyz(const std::string& name) const;
+
+  // The x y z of an atom of the given type (atom is its index in the whole configuration).
+  const double* Triple(std::size_t type, int atom) const;
 
   double* coords = nullptr;        // 3 * ntotal reduced coordinates, x y z per atom
   double** type_coords = nullptr;  // per type, the first triple of that type

@@ -58,10 +58,14 @@ void FatalStop(std::initializer_list<std::string> lines) {
 
 void SetQuitHook(QuitHook hook) { quit_hook = hook; }
 
+bool ReadReply() {
+  char reply = 0;
+  return static_cast<bool>(std::cin >> reply);
+}
+
 void QuitProgram() {
   std::cerr << "Quit (y)?->\n";
-  char reply = 0;
-  std::cin >> reply;
+  ReadReply();
   if (quit_hook != nullptr) quit_hook();
   std::exit(1);
 }
@@ -94,16 +98,10 @@ void ReadWord(std::istream& in, std::string& word) {
 }
 
 char* IntToString(int n) {
-  if (n == 0) {
-    char* zero = new char[2];
-    zero[0] = '0';
-    zero[1] = '\0';
-    return zero;
-  }
   // Unsigned magnitude, so that even the most negative int has a well-defined text.
   unsigned int m = n < 0 ? 0u - static_cast<unsigned int>(n) : static_cast<unsigned int>(n);
-  int digits = 0;
-  for (unsigned int rest = m; rest > 0; rest /= 10) ++digits;
+  int digits = 1;
+  for (unsigned int rest = m / 10; rest > 0; rest /= 10) ++digits;
   const int sign = n < 0 ? 1 : 0;
   char* text = new char[static_cast<std::size_t>(digits + sign + 1)];
   if (sign) text[0] = '-';
@@ -150,9 +148,8 @@ bool AskToTryAgain(const std::string& label) {
   PrintLine(label + " - file could not be opened for saving!");
   PrintLine("If the file is used by another application, close it first.");
   PrintLine("Try again? (Press any key!)");
-  char reply = 0;
   // With the console at its end nobody can make the file writable: retrying would spin.
-  return static_cast<bool>(std::cin >> reply);
+  return ReadReply();
 }
 
 void StopAfterWriteFailure(const std::string& label, const std::string& name) {

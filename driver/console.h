@@ -15,6 +15,10 @@
 // Writes text, a newline and flushes standard output: every console message is a whole line.
 void PrintLine(const std::string& text);
 
+// Waits for the one reply character of a prompt (white space before it is passed over); its value
+// is not looked at. False when the console has ended, so that nobody can answer.
+bool ReadReply();
+
 // Prints the quit prompt on standard error, waits for one reply character and ends the process
 // with status 1.
 [[noreturn]] void QuitProgram();

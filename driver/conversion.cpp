@@ -123,6 +123,5 @@ void RunConversion(const std::string& cfg_name, const std::string& base_name,
     ConvertAll(cfg, in, cfg_name, base_name, converter);
   }
   PrintLine(" Finished execution, quit (y)? ->");
-  char reply = 0;
-  std::cin >> reply;
+  ReadReply();
 }

@@ -49,7 +49,7 @@ void SimpleCfg::SaveCrystalMaker(const std::string& name) const {
   out << "MOLE\n" << std::flush << "ATOM\n" << std::flush;
   AtomLineWriter writer(out);
   ForEachChosenAtom([&](std::size_t type, int atom) {
-    writer.Write(cfg_state.type_symbol[type], coords + 3 * static_cast<std::size_t>(atom));
+    writer.Write(cfg_state.type_symbol[type], Triple(type, atom));
   });
   const bool written = !out.fail();
   out.close();

@@ -6,10 +6,8 @@
 // and their coordinates are those of the CrystalMaker writer, with the same text and order. Lines
 // end in LF on every system. The file is written beside its final name as NAME.tmp and renamed
 // once whole, so that a run that stops leaves either the whole file or the earlier one.
-#include <algorithm>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
@@ -21,7 +19,7 @@ namespace {
 const char kLabel[] = "SimpleCfg::SaveExtendedXyz";
 // Lines are gathered into blocks of about this size: no flush per line, unlike the CrystalMaker
 // file, since a file that stops short is never left under its name.
-constexpr std::size_t kBlock = std::size_t{1} << 20;
+constexpr std::size_t kBlock = std::size_t{1} << 16;
 
 long long CountChosenAtoms() {
   long long count = 0;
@@ -36,29 +34,21 @@ std::string HeaderLines(long long atoms) {
          "\" Properties=species:S:1:pos:R:3 pbc=\"T T T\"\n";
 }
 
-// The lines are formatted in place: a block has room for one more line of the longest symbol
-// and numbers whenever it is written out below kBlock.
-void WriteAtomLines(std::ofstream& out, const double* coords, std::string header) {
-  std::size_t longest = 0;
-  for (const std::string& symbol : cfg_state.type_symbol)
-    longest = std::max(longest, symbol.size());
-  std::vector<char> block(kBlock + longest + 3 * (kFixed7Capacity + 1) + 1);
-  std::copy(header.begin(), header.end(), block.begin());
-  char* end = block.data() + header.size();
+void WriteAtomLines(std::ofstream& out, const SimpleCfg& cfg, std::string block) {
+  char number[kFixed7Capacity];
   ForEachChosenAtom([&](std::size_t type, int atom) {
-    const std::string& symbol = cfg_state.type_symbol[type];
-    end = std::copy(symbol.begin(), symbol.end(), end);
-    const double* triple = coords + 3 * static_cast<std::size_t>(atom);
+    const double* triple = cfg.Triple(type, atom);
+    block.append(cfg_state.type_symbol[type]);
     for (int axis = 0; axis < 3; ++axis) {
-      *end++ = ' ';
-      end += FormatLength(triple[axis], end);
+      block.push_back(' ');
+      block.append(number, FormatLength(triple[axis], number));
     }
-    *end++ = '\n';
-    if (end < block.data() + kBlock) return;
-    out.write(block.data(), end - block.data());
-    end = block.data();
+    block.push_back('\n');
+    if (block.size() < kBlock) return;
+    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    block.clear();
   });
-  out.write(block.data(), end - block.data());
+  out.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 
 // The whole file takes the place of an earlier one. When that fails (a folder in the way, or a
@@ -78,7 +68,7 @@ void SimpleCfg::SaveExtendedXyz(const std::string& name) const {
   const std::string temporary = name + ".tmp";
   std::ofstream out;
   OpenForSave(out, temporary, kLabel, 1);
-  WriteAtomLines(out, coords, HeaderLines(CountChosenAtoms()));
+  WriteAtomLines(out, *this, HeaderLines(CountChosenAtoms()));
   out.close();
   if (out.fail()) {
     RemoveFile(temporary);

@@ -9,7 +9,6 @@
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
-#include "params/gap_sort.h"
 
 namespace {
 // Counts as the header check left them, never below 0 nor above the type's size.
@@ -68,8 +67,8 @@ void SimpleCfg::SelectEvenSpread() {
   for (std::size_t i = 0; i < ntypes; ++i) {
     const int d = UsedCount(i);
     int* run = cfg_state.selected_index.data() + cfg_state.type_selected[i];
+    // The run comes out ascending: it needs no sort.
     FillEvenRun(run, d, cfg_state.ni[i], cfg_state.type_start[i]);
-    GapSort(d, run);
     for (int k = 0; k < d && index_ok; ++k) index << run[k] << '\n' << std::flush;
   }
   if (index_ok) {
@@ -117,7 +116,7 @@ void SimpleCfg::SelectSlab() {
   for (std::size_t i = 0; i < cfg_state.nused.size(); ++i) {
     int chosen = 0;
     for (int j = cfg_state.type_start[i]; j < cfg_state.type_start[i + 1]; ++j) {
-      const double x = coords[3 * static_cast<std::size_t>(j) + axis];
+      const double x = Triple(i, j)[axis];
       // A NaN fails both comparisons and is never chosen.
       if (cfg_state.plane_min <= x && x <= cfg_state.plane_max) {
         list.push_back(j);

@@ -7,7 +7,7 @@
 #   case    a directive a line, '#' starts a comment:
 #             program NAME         cfg2xyz instead of cfg2cmtx
 #             args WORD...         the command line after the program name
-#             status N             the exit status expected
+#             status N             the exit status expected (every case says it)
 #             help                 standard output starts with the program's help text (cut off
 #                                  unchecked otherwise)
 #             inputs DIR FILE...   input files taken from DIR (relative to the case), besides in/
@@ -33,7 +33,6 @@ get_filename_component(name "${CASE}" NAME)
 set(scratch "${WORK}/${name}")
 file(REMOVE_RECURSE "${scratch}")
 file(MAKE_DIRECTORY "${scratch}")
-set(status 0)
 set(program cfg2cmtx)
 if(IS_DIRECTORY "${CASE}/in")
   file(COPY "${CASE}/in/" DESTINATION "${scratch}")
@@ -136,11 +135,7 @@ if(check_help AND NOT head STREQUAL help)
 endif()
 if(BLESS)
   file(WRITE "${CASE}/stdout" "${stdout}")
-  if(stderr)
-    file(WRITE "${CASE}/stderr" "${stderr}")
-  else()
-    file(REMOVE "${CASE}/stderr")
-  endif()
+  file(WRITE "${CASE}/stderr" "${stderr}")
 endif()
 foreach(stream IN ITEMS stdout stderr)
   read_console("${CASE}/${stream}" want)

@@ -6,18 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "config/cfg_state.h"
 
 namespace {
 
 TEST(InputKindOf, TheWholeExtensionAndTheFiveCharactersBeforeIt) {
-  struct Row {
-    const char* name;
-    int kind;
-    const char* base;
-  };
-  for (const Row& row : std::initializer_list<Row>{
+  using Row = std::tuple<const char*, int, const char*>;  // name, input kind, base name
+  for (const auto& [name, kind, base] : std::initializer_list<Row>{
            {"run.cfg", kTextSingle, "run"},
            {"run.bcf", kBinary, "run"},
            {"run_coll.cfg", kTextCollection, "run_coll"},
@@ -28,18 +25,16 @@ TEST(InputKindOf, TheWholeExtensionAndTheFiveCharactersBeforeIt) {
            {".cfg", kTextSingle, ""},
            {"run_COLL.cfg", kTextSingle, "run_COLL"},
            {"run_colla.cfg", kTextSingle, "run_colla"},
-           {"run.CFG", 0, ""},
-           {"run.cfg.old", 0, ""},
-           {"run.cfgx", 0, ""},
-           {"run.xcfg", 0, ""},
-           {"run.bcfx", 0, ""},
-           {"runcfg", 0, ""},
+           {"run.CFG", 0, "run"},
+           {"run.cfg.old", 0, "run"},
+           {"run.cfgx", 0, "run"},
+           {"run.xcfg", 0, "run"},
+           {"run.bcfx", 0, "run"},
+           {"runcfg", 0, "runcfg"},
            {"../run.cfg", 0, ""},
        }) {
-    EXPECT_EQ(InputKindOf(row.name), row.kind) << row.name;
-    if (row.kind != 0) {
-      EXPECT_EQ(BaseNameOf(row.name), row.base) << row.name;
-    }
+    EXPECT_EQ(InputKindOf(name), kind) << name;
+    EXPECT_EQ(BaseNameOf(name), base) << name;
   }
 }
 

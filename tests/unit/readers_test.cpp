@@ -44,11 +44,10 @@ Seen Watch(const std::function<void()>& action) {
 class ContentFile {
  public:
   explicit ContentFile(const std::string& content) {
-    static int files = 0;
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    static int files = 0;  // test processes run side by side, each test in its own
+    const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
     path_ = std::filesystem::temp_directory_path() /
-            (std::string("cfg2cmtx-unit-") + test->test_suite_name() + "-" + test->name() + "-" +
-             std::to_string(++files));
+            ("cfg2cmtx-unit-" + std::string(test) + "-" + std::to_string(++files));
     std::ofstream(path_, std::ios::binary) << content;
     stream.open(path_, std::ios::binary);
   }
@@ -71,13 +70,12 @@ std::string Bytes(std::uint64_t bits, int count) {
 }
 
 // A header of the given atoms, per-type counts and box length 4; lead 0 writes no leading word.
-std::string Header(std::uint64_t lead, int atoms, const std::vector<int>& types) {
+std::string Header(std::uint64_t lead, int atoms = 5, const std::vector<int>& types = {2, 3}) {
   std::string bytes = (lead != 0 ? Bytes(lead, 4) : "") +
                       Bytes(static_cast<std::uint64_t>(atoms), 4) + Bytes(types.size(), 4);
   for (int count : types) bytes += Bytes(static_cast<std::uint64_t>(count), 4);
   return bytes + Bytes(0x4010000000000000u, 8);
 }
-std::string Header(std::uint64_t lead) { return Header(lead, 5, {2, 3}); }
 
 // The header read of a run whose parameter file names two types.
 void ReadHeader(const std::string& bytes) {
@@ -143,6 +141,10 @@ TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
       {"more atoms", Header(0, 6, {2, 4}) + coordinates, false,
        "INCONSISTENCY! The number of atoms is 5 from the .cfg file, and \n"
        "6 from the binary .bcf file!\n" +
+           refused},
+      {"cut after the atom count", Header(0).substr(0, 4), false,
+       "INCONSISTENCY! The number of atom types is 2 from the .cfg file, and \n"
+       "0 from the binary .bcf file!\n" +
            refused},
       {"more types", Header(8, 5, {2, 2, 1}) + coordinates, false,
        "INCONSISTENCY! The number of atom types is 2 from the .cfg file, and \n"
