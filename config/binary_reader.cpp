@@ -24,9 +24,7 @@ const char kIgnoredLine[] =
 
 bool LittleEndianMachine() {
   const std::uint32_t probe = 1;
-  unsigned char first = 0;
-  std::memcpy(&first, &probe, 1);
-  return first == 1;
+  return *reinterpret_cast<const unsigned char*>(&probe) == 1;
 }
 
 // One little-endian field of sizeof(Field) bytes into target, whatever the machine's byte

@@ -1,5 +1,6 @@
 #include "config/number_scan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <limits>
@@ -203,20 +204,22 @@ RealScan ScanReal(Source& source) {
 // stands far before the point, or far after it. Counting digits and the exponent is enough, since a
 // number out of range is off by hundreds of decimal places either way.
 bool IsOverflow(const char* p, const char* end) {
+  const char* const exponent_mark =
+      std::find_if(p, end, [](char c) { return c == 'e' || c == 'E'; });
   long long position = 0;
   bool significant = false;
   bool point = false;
-  for (; p < end && *p != 'e' && *p != 'E'; ++p) {
+  for (; p != exponent_mark; ++p) {
     point = point || *p == '.';
     significant = significant || (*p >= '1' && *p <= '9');
     if (IsDigit(*p) && significant && !point) ++position;
     if (IsDigit(*p) && !significant && point) --position;
   }
   long long exponent = 0;
-  const bool negative = p + 1 < end && p[1] == '-';
-  for (; p < end; ++p) {
+  for (; p != end; ++p) {
     if (IsDigit(*p) && exponent < 1000000000) exponent = exponent * 10 + (*p - '0');
   }
+  const bool negative = exponent_mark != end && std::find(exponent_mark, end, '-') != end;
   return position + (negative ? -exponent : exponent) > 0;
 }
 

@@ -161,13 +161,10 @@ namespace {
 // Text and binary files alike are read as bytes: the readers take LF and CR LF alike, and a byte
 // 0x1A in a free line must not end the input, as text mode on Windows would make it.
 void OpenInput(std::ifstream& in, const std::string& name) {
-  // A folder opens like a file on some systems and then reads as empty; refusing it here lets
-  // the caller's check say that the file is not open instead of reporting a format error.
-  if (in.is_open() || IsFolder(name)) {
-    in.setstate(std::ios::failbit);
-    return;
-  }
-  in.open(name, std::ios::in | std::ios::binary);
+  // A folder opens like a file on some systems and then reads as empty; leaving it unopened lets
+  // the caller's check say that the file is not open instead of reporting a format error. An
+  // opening of a stream that is open already fails, and leaves the stream failed.
+  if (!IsFolder(name)) in.open(name, std::ios::in | std::ios::binary);
 }
 }  // namespace
 

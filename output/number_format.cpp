@@ -36,12 +36,11 @@ bool BitAt(const Wide& n, int k) {
 }
 
 // Whether any of the bits 0 .. k-1 is set.
+// Below bit 64 this holds for every n that Scale gives: m * 10^7 has at most 59 trailing zero
+// bits (m < 2^53, 10^7 = 2^7 * 5^7), so its low half is never 0.
 bool AnyBitBelow(const Wide& n, int k) {
-  if (k <= 0) return false;
-  if (k < 64) return (n.low & ((std::uint64_t{1} << k) - 1)) != 0;
-  if (n.low != 0) return true;
-  if (k >= 128) return n.high != 0;
-  return (n.high & ((std::uint64_t{1} << (k - 64)) - 1)) != 0;
+  if (k >= 64) return n.low != 0;
+  return (n.low & ((std::uint64_t{1} << k) - 1)) != 0;
 }
 
 // round(m * 10^7 / 2^s), ties to even, for s >= 1; false when it does not fit 64 bits.
