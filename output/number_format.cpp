@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 // The text of printf("%.7f") without printf, which is slow on the millions of numbers of a large
@@ -30,9 +31,10 @@ Wide Scale(std::uint64_t m) {
   return product;
 }
 
+// Bit k, for k below 128.
 bool BitAt(const Wide& n, int k) {
   if (k < 64) return ((n.low >> k) & 1u) != 0;
-  return k < 128 && ((n.high >> (k - 64)) & 1u) != 0;
+  return ((n.high >> (k - 64)) & 1u) != 0;
 }
 
 // Whether any of the bits 0 .. k-1 is set.
@@ -43,23 +45,19 @@ bool AnyBitBelow(const Wide& n, int k) {
   return (n.low & ((std::uint64_t{1} << k) - 1)) != 0;
 }
 
-// round(m * 10^7 / 2^s), ties to even, for s >= 1; false when it does not fit 64 bits.
-bool ScaledAndRounded(std::uint64_t m, int s, std::uint64_t& units) {
-  if (s >= 128) {  // m * 10^7 < 2^77 is less than half a unit
-    units = 0;
-    return true;
-  }
+// round(m * 10^7 / 2^s), ties to even, for s >= 1; none when it does not fit 64 bits.
+std::optional<std::uint64_t> ScaledAndRounded(std::uint64_t m, int s) {
+  if (s >= 128) return 0;  // m * 10^7 < 2^77 is less than half a unit
   const Wide n = Scale(m);
   std::uint64_t quotient = 0;
   if (s >= 64) {
     quotient = n.high >> (s - 64);
   } else {
-    if ((n.high >> s) != 0) return false;
+    if ((n.high >> s) != 0) return std::nullopt;
     quotient = (n.low >> s) | (n.high << (64 - s));
   }
   if (BitAt(n, s - 1) && (AnyBitBelow(n, s - 1) || (quotient & 1u) != 0)) ++quotient;
-  units = quotient;
-  return true;
+  return quotient;
 }
 
 const char kDigitPairs[] =
@@ -126,13 +124,12 @@ std::size_t FormatFixed7(double value, char* out) {
     std::memcpy(p, (bits & ((std::uint64_t{1} << 52) - 1)) == 0 ? "inf" : "nan", 3);
     return static_cast<std::size_t>(p + 3 - out);
   }
-  std::uint64_t units = 0;
-  if (s <= 0 || !ScaledAndRounded(m, s, units)) {
-    return static_cast<std::size_t>(p - out) + LargeFixed7(m, s, p);
-  }
-  p = std::to_chars(p, p + 24, units / kScale).ptr;
+  const std::optional<std::uint64_t> units =
+      s > 0 ? ScaledAndRounded(m, s) : std::optional<std::uint64_t>();
+  if (!units) return static_cast<std::size_t>(p - out) + LargeFixed7(m, s, p);
+  p = std::to_chars(p, p + 24, *units / kScale).ptr;
   *p++ = '.';
-  auto fraction = static_cast<std::uint32_t>(units % kScale);
+  auto fraction = static_cast<std::uint32_t>(*units % kScale);
   p[6] = static_cast<char>('0' + fraction % 10);
   fraction /= 10;
   for (int i = 4; i >= 0; i -= 2) {

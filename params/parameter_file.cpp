@@ -143,23 +143,21 @@ void LayOutTypeRuns() {
 void SkipByteOrderMark(std::istream& in, const std::string& par_name) {
   std::streambuf& buf = *in.rdbuf();
   const int first = buf.sgetc();
-  if (first == 0xFF || first == 0xFE) {
-    if (buf.snextc() == (first == 0xFF ? 0xFE : 0xFF)) {
-      FatalStop({"The parameter file " + par_name +
-                     " is UTF-16; save it as UTF-8 or plain text and run again.",
-                 "Cannot run this way, exiting..."});
-    }
-    buf.sungetc();
-  } else if (first == 0xEF) {
-    if (buf.snextc() == 0xBB) {
-      if (buf.snextc() == 0xBF) {
-        buf.sbumpc();
-        return;
-      }
-      buf.sungetc();
+  if (first != 0xEF && first != 0xFF && first != 0xFE) return;
+  const int second = buf.snextc();
+  if ((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF)) {
+    FatalStop({"The parameter file " + par_name +
+                   " is UTF-16; save it as UTF-8 or plain text and run again.",
+               "Cannot run this way, exiting..."});
+  }
+  if (first == 0xEF && second == 0xBB) {
+    if (buf.snextc() == 0xBF) {
+      buf.sbumpc();
+      return;
     }
     buf.sungetc();
   }
+  buf.sungetc();  // a name that begins with these bytes, in another encoding
 }
 
 void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& base_name) {

@@ -57,10 +57,10 @@ void SimpleCfg::SelectEvenSpread() {
   if (!index_ok) WarnIndexFile();
   // The runs are laid out again from the counts as the header check left them.
   const std::size_t ntypes = cfg_state.nused.size();
-  cfg_state.type_selected.assign(ntypes, 0);
+  cfg_state.type_selected.clear();
   std::size_t total = 0;
   for (std::size_t i = 0; i < ntypes; ++i) {
-    cfg_state.type_selected[i] = total;
+    cfg_state.type_selected.push_back(total);
     total += static_cast<std::size_t>(UsedCount(i));
   }
   cfg_state.selected_index.assign(total, 0);
