@@ -11,11 +11,6 @@
 #include "driver/console.h"
 
 namespace {
-// Counts as the header check left them, never below 0 nor above the type's size.
-int UsedCount(std::size_t type) {
-  return std::clamp(cfg_state.nused[type], 0, std::max(cfg_state.ni[type], 0));
-}
-
 void WarnIndexFile() {
   PrintLine(
       "****WARNING**** The file index could not be written, the conversion goes on without it.");
@@ -55,17 +50,18 @@ void SimpleCfg::SelectEvenSpread() {
   std::ofstream index("index", std::ios::out | std::ios::trunc | std::ios::binary);
   bool index_ok = index.is_open();
   if (!index_ok) WarnIndexFile();
-  // The runs are laid out again from the counts as the header check left them.
+  // The runs are laid out again from the counts as the header check left them: from 0 (a negative
+  // count is taken as 0) up to the size of the type.
   const std::size_t ntypes = cfg_state.nused.size();
   cfg_state.type_selected.clear();
   std::size_t total = 0;
   for (std::size_t i = 0; i < ntypes; ++i) {
     cfg_state.type_selected.push_back(total);
-    total += static_cast<std::size_t>(UsedCount(i));
+    total += static_cast<std::size_t>(cfg_state.nused[i]);
   }
   cfg_state.selected_index.assign(total, 0);
   for (std::size_t i = 0; i < ntypes; ++i) {
-    const int d = UsedCount(i);
+    const int d = cfg_state.nused[i];
     int* run = cfg_state.selected_index.data() + cfg_state.type_selected[i];
     // The run comes out ascending: it needs no sort.
     FillEvenRun(run, d, cfg_state.ni[i], cfg_state.type_start[i]);
