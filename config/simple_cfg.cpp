@@ -61,7 +61,3 @@ SimpleCfg::~SimpleCfg() {
   type_coords = nullptr;
   PrintLine("SimpleCfg destructor");
 }
-
-const double* SimpleCfg::Triple(std::size_t type, int atom) const {
-  return type_coords[type] + 3 * static_cast<std::size_t>(atom - cfg_state.type_start[type]);
-}

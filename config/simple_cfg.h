@@ -7,6 +7,8 @@
 #include <istream>
 #include <string>
 
+#include "config/cfg_state.h"
+
 class SimpleCfg {
  public:
   SimpleCfg();
@@ -36,8 +38,11 @@ class SimpleCfg {
   void SaveCrystalMaker(const std::string& name) const;
   void SaveExtendedXyz(const std::string& name) const;
 
-  // The x y z of an atom of the given type (atom is its index in the whole configuration).
-  const double* Triple(std::size_t type, int atom) const;
+  // The x y z of an atom of the given type (atom is its index in the whole configuration). Here,
+  // so that the writers' loops over millions of atoms need no call for it.
+  const double* Triple(std::size_t type, int atom) const {
+    return type_coords[type] + 3 * static_cast<std::size_t>(atom - cfg_state.type_start[type]);
+  }
 
   double* coords = nullptr;        // 3 * ntotal reduced coordinates, x y z per atom
   double** type_coords = nullptr;  // per type, the first triple of that type

@@ -6,8 +6,10 @@
 // and their coordinates are those of the CrystalMaker writer, with the same text and order. Lines
 // end in LF on every system. The file is written beside its final name as NAME.tmp and renamed
 // once whole, so that a run that stops leaves either the whole file or the earlier one.
+#include <algorithm>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
@@ -34,21 +36,28 @@ std::string HeaderLines(long long atoms) {
          "\" Properties=species:S:1:pos:R:3 pbc=\"T T T\"\n";
 }
 
-void WriteAtomLines(std::ofstream& out, const SimpleCfg& cfg, std::string block) {
-  char number[kFixed7Capacity];
+// The lines are formatted where they go: the block has room for one line more, of the longest
+// symbol and numbers, beyond kBlock, which it is written out once it reaches.
+void WriteAtomLines(std::ofstream& out, const SimpleCfg& cfg, const std::string& header) {
+  std::size_t longest = 0;
+  for (const std::string& symbol : cfg_state.type_symbol)
+    longest = std::max(longest, symbol.size());
+  std::vector<char> block(kBlock + longest + 3 * (1 + kFixed7Capacity) + 1);
+  char* end = std::copy(header.begin(), header.end(), block.data());
   ForEachChosenAtom([&](std::size_t type, int atom) {
+    const std::string& symbol = cfg_state.type_symbol[type];
+    end = std::copy(symbol.begin(), symbol.end(), end);
     const double* triple = cfg.Triple(type, atom);
-    block.append(cfg_state.type_symbol[type]);
     for (int axis = 0; axis < 3; ++axis) {
-      block.push_back(' ');
-      block.append(number, FormatLength(triple[axis], number));
+      *end++ = ' ';
+      end += FormatLength(triple[axis], end);
     }
-    block.push_back('\n');
-    if (block.size() < kBlock) return;
-    out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    block.clear();
+    *end++ = '\n';
+    if (end < block.data() + kBlock) return;
+    out.write(block.data(), end - block.data());
+    end = block.data();
   });
-  out.write(block.data(), static_cast<std::streamsize>(block.size()));
+  out.write(block.data(), end - block.data());
 }
 
 // The whole file takes the place of an earlier one. When that fails (a folder in the way, or a
