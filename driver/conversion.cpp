@@ -40,20 +40,11 @@ void PrintProgress(int index, const std::string& cfg_name, const std::string& ou
 
 // The even spread is fixed once for the run; the index check and the slab follow each
 // configuration.
+// The writer takes the first atoms of each type (kFirstAtoms) by itself.
 void SelectParticles(SimpleCfg& cfg, int index) {
-  switch (cfg_state.choose_part) {
-    case kEvenSpread:
-      if (index == 0) SimpleCfg::SelectEvenSpread();
-      break;
-    case kIndexList:
-      cfg.CheckSelectedIndex();
-      break;
-    case kSlab:
-      cfg.SelectSlab();
-      break;
-    default:  // kFirstAtoms: the writer takes the first atoms of each type itself
-      break;
-  }
+  if (cfg_state.choose_part == kEvenSpread && index == 0) SimpleCfg::SelectEvenSpread();
+  if (cfg_state.choose_part == kIndexList) cfg.CheckSelectedIndex();
+  if (cfg_state.choose_part == kSlab) cfg.SelectSlab();
 }
 
 void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,

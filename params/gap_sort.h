@@ -1,7 +1,7 @@
 #ifndef CFG2CMTX_PARAMS_GAP_SORT_H
 #define CFG2CMTX_PARAMS_GAP_SORT_H
 
-// In-place ascending sort of count values (none for a count of 0 or less).
+// In-place ascending sort of count values, count from 0 up.
 void GapSort(int count, int* values);
 
 #endif

@@ -128,15 +128,6 @@ void ReadIndexList(std::istream& in) {
   GapSort(static_cast<int>(list.size()), list.data());
 }
 
-void LayOutTypeRuns() {
-  std::size_t start = 0;
-  cfg_state.type_selected.clear();
-  for (int used : cfg_state.nused) {
-    cfg_state.type_selected.push_back(start);
-    start += static_cast<std::size_t>(used);
-  }
-}
-
 // Editors on Windows save UTF-8 with a byte-order mark, which is skipped. Windows PowerShell 5.1
 // writes UTF-16, whose every other byte is NUL: no name could be read from it, so it is refused
 // with what to do instead. The bytes looked at are put back otherwise.
@@ -169,11 +160,8 @@ void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& b
   SkipLine(in);
   ReadSelectionOption(in);
   ReadTypeLines(in);
-  // Option 1 fills its list once the header has fixed the counts; see SelectEvenSpread.
+  // The even spread (option 1) lays out and fills its list once the header has fixed the counts.
   if (cfg_state.choose_part == kIndexList) ReadIndexList(in);
-  if (cfg_state.choose_part == kEvenSpread || cfg_state.choose_part == kIndexList) {
-    LayOutTypeRuns();
-  }
   CheckLoad(in, "SimpleCfg::GetCrystalMakerPar");
 }
 }  // namespace

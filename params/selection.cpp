@@ -50,8 +50,8 @@ void SimpleCfg::SelectEvenSpread() {
   std::ofstream index("index", std::ios::out | std::ios::trunc | std::ios::binary);
   bool index_ok = index.is_open();
   if (!index_ok) WarnIndexFile();
-  // The runs are laid out again from the counts as the header check left them: from 0 (a negative
-  // count is taken as 0) up to the size of the type.
+  // The runs are laid out from the counts as the header check left them: from 0 (a negative count
+  // is taken as 0) up to the size of the type.
   const std::size_t ntypes = cfg_state.nused.size();
   cfg_state.type_selected.clear();
   std::size_t total = 0;

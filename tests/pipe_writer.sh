@@ -1,22 +1,30 @@
 #!/bin/sh
-# Feeds a named pipe to a program that opens it twice, for the header and for the load:
-#   pipe_writer.sh PIPE CONSOLE FIRST SECOND
-# One writer stays attached across both openings. It sends FIRST, then waits until the program's
-# console (the file CONSOLE) shows a progress line, and only then sends SECOND. A program that
-# waits on the load before its progress line reaches the console gets nothing: after ten seconds
-# the writer gives up, leaves the file "progress-line-late" (which no case expects) and sends
-# SECOND anyway, so that the run ends.
-pipe=$1 console=$2 first=$3 second=$4
+# Runs a program that reads a named pipe, and feeds the pipe in two steps to see what the program
+# does in between:
+#   pipe_writer.sh PIPE CONSOLE TEXT FIRST SECOND PROGRAM [ARGUMENT...]
+# The program runs in the background: a PIPE named stdin is its standard input, otherwise it
+# opens PIPE itself. One writer stays attached to PIPE. It sends the file FIRST, waits until the
+# file CONSOLE (the program's standard output or error) holds TEXT, and only then sends SECOND: the
+# data of a load that must wait for its progress line, or the reply to a prompt that must wait for
+# it. The program must still be there, waiting, once TEXT is shown; if TEXT is not shown within ten
+# seconds, or the program is gone, the writer leaves the file "not-waiting" behind, which no case
+# expects. The exit status is the program's.
+pipe=$1 console=$2 text=$3 first=$4 second=$5
+shift 5
+if [ "$pipe" = stdin ]; then "$@" <stdin & else "$@" <&0 & fi
+pid=$!
 # A program that never opens the pipe must not leave the writer waiting for ever.
-(sleep 60 && kill $$) 2>/dev/null &
+(sleep 30 && kill $$) 2>/dev/null &
 watchdog=$!
 exec 3>"$pipe"
 cat "$first" >&3
 for tick in $(seq 100); do
-  grep -q '^Converting the ' "$console" 2>/dev/null && break
+  grep -qF "$text" "$console" 2>/dev/null && break
   sleep 0.1
 done
-grep -q '^Converting the ' "$console" 2>/dev/null || : >progress-line-late
+sleep 0.2
+grep -qF "$text" "$console" 2>/dev/null && kill -0 "$pid" 2>/dev/null || : >not-waiting
 cat "$second" >&3
 exec 3>&-
 kill "$watchdog" 2>/dev/null
+wait "$pid"

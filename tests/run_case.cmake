@@ -17,8 +17,10 @@
 #           tools that list a repository's files (git ls-files) quote such names.
 #             dir NAME             a folder made before the run
 #             link NAME TARGET     a symbolic link made before the run
-#             fifo NAME FIRST SECOND  a named pipe fed by pipe_writer.sh with two files (relative
-#                                  to the case): the second only once a progress line is shown
+#             fifo NAME STREAM TEXT FIRST SECOND  a named pipe fed by pipe_writer.sh with two
+#                                  files (relative to the case), the second only once the
+#                                  program's STREAM (stdout, stderr) shows TEXT; a pipe named
+#                                  stdin is the program's standard input
 #             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full)
 #             gone NAME            NAME (a link made before, say) must not be left behind
 #   stdin   standard input, which ends after it (none: empty)
@@ -79,8 +81,9 @@ foreach(line IN LISTS directives)
     list(APPEND gone "${first}")
   elseif(key STREQUAL "fifo")
     execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
+    list(POP_FRONT words stream text)
     list(TRANSFORM words PREPEND "${CASE}/")
-    set(feed "${first}" "${WORK}/${name}.stdout" ${words})
+    set(feed "${first}" "${WORK}/${name}.${stream}" "${text}" ${words})
   elseif(key AND NOT key STREQUAL "needs")
     message(FATAL_ERROR "unknown directive '${key}' in ${CASE}/case")
   endif()
@@ -98,9 +101,7 @@ endif()
 string(TOUPPER ${program} program_variable)
 set(command ${EMULATOR} "${${program_variable}}" ${args})
 if(feed)
-  # The writer starts in the background; the program then takes the shell's place.
-  set(command sh -c "sh \"$0\" \"$1\" \"$2\" \"$3\" \"$4\" & shift 4 && exec \"$@\""
-              "${CMAKE_CURRENT_LIST_DIR}/pipe_writer.sh" ${feed} ${command})
+  set(command sh "${CMAKE_CURRENT_LIST_DIR}/pipe_writer.sh" ${feed} ${command})
 endif()
 execute_process(COMMAND ${command} WORKING_DIRECTORY "${scratch}" INPUT_FILE "${stdin_file}"
                 OUTPUT_FILE "${WORK}/${name}.stdout" ERROR_FILE "${WORK}/${name}.stderr"
