@@ -37,8 +37,6 @@ case "$(uname -s)" in
     release linux -DCFG2CMTX_STATIC=ON
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot --init >/dev/null 2>&1 || true
-    wineserver -k 2>/dev/null || true
-    wineserver -p
     release windows -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix \
       -DCMAKE_CROSSCOMPILING_EMULATOR=wine
     ;;
