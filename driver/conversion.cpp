@@ -39,8 +39,7 @@ void PrintProgress(int index, const std::string& cfg_name, const std::string& ou
 }
 
 // The even spread is fixed once for the run; the index check and the slab follow each
-// configuration.
-// The writer takes the first atoms of each type (kFirstAtoms) by itself.
+// configuration. The first atoms of each type (kFirstAtoms) the writer takes by itself.
 void SelectParticles(SimpleCfg& cfg, int index) {
   if (cfg_state.choose_part == kEvenSpread && index == 0) SimpleCfg::SelectEvenSpread();
   if (cfg_state.choose_part == kIndexList) cfg.CheckSelectedIndex();

@@ -160,7 +160,8 @@ void ReadCrystalMakerPar(std::istream& in, std::string& cfg_name, std::string& b
   SkipLine(in);
   ReadSelectionOption(in);
   ReadTypeLines(in);
-  // The even spread (option 1) lays out and fills its list once the header has fixed the counts.
+  // Only the index list is read here: the even spread lays out and fills its list once the
+  // header has fixed the counts.
   if (cfg_state.choose_part == kIndexList) ReadIndexList(in);
   CheckLoad(in, "SimpleCfg::GetCrystalMakerPar");
 }

@@ -1,6 +1,5 @@
 // The choice of the atoms to write. Every option leaves the list the writer walks: the first
 // sum(nused) entries of selected_index are the chosen atoms, ascending, type by type.
-#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <string>
