@@ -3,6 +3,9 @@
 // that, every type run lies inside the array.
 #include "config/simple_cfg.h"
 
+#include <cstddef>
+#include <exception>
+#include <limits>
 #include <new>
 #include <string>
 
@@ -39,6 +42,11 @@ SimpleCfg::SimpleCfg() {
     FatalStop({kCannotCreate});
   }
   CheckTypeCounts();
+  // The coordinates' size in bytes must be a size the machine can have: on a 32-bit system (the
+  // WebAssembly build is one) the product of a large count would wrap around to a small array.
+  constexpr auto kMostAtoms =
+      static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / (3 * sizeof(double));
+  if (static_cast<std::size_t>(cfg_state.ntotal) > kMostAtoms) FatalStop({kCannotCreate});
   const std::size_t values = 3 * static_cast<std::size_t>(cfg_state.ntotal);
   coords = new (std::nothrow) double[values];
   if (coords == nullptr) FatalStop({kCannotCreate});
@@ -59,5 +67,6 @@ SimpleCfg::~SimpleCfg() {
   coords = nullptr;
   delete[] type_coords;
   type_coords = nullptr;
-  PrintLine("SimpleCfg destructor");
+  // Only a run that ends well says so: an exception on its way to the fatal stop passes here.
+  if (std::uncaught_exceptions() == 0) PrintLine("SimpleCfg destructor");
 }

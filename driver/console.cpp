@@ -8,40 +8,19 @@
 
 namespace {
 QuitHook quit_hook = nullptr;
-
-// A name as the file system takes it. Windows reads a narrow std::filesystem name in another
-// code page than the one of fopen, so the UTF-8 is converted explicitly; bytes that are not UTF-8
-// make the conversion throw on some systems, and such a name is no name of a file.
-bool PathOf(const std::string& name, std::filesystem::path& path) {
-  try {
-    path = std::filesystem::u8path(name);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-bool IsFolder(const std::string& name) {
-  std::filesystem::path path;
-  std::error_code ignored;
-  return PathOf(name, path) && std::filesystem::is_directory(path, ignored);
-}
 }  // namespace
 
 const char kNoReply[] = "No reply can be read from the console, cannot run this way, exiting...";
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  std::filesystem::path source;
-  std::filesystem::path target;
-  std::error_code error;
-  if (!PathOf(from, source) || !PathOf(to, target)) return false;
-  std::filesystem::rename(source, target, error);
-  return !error;
-}
-
-void RemoveFile(const std::string& name) {
-  std::filesystem::path path;
-  std::error_code ignored;
-  if (PathOf(name, path)) std::filesystem::remove(path, ignored);
+bool FilePath(const std::string& name, std::filesystem::path& path) {
+  // The conversion to UTF-16 throws for bytes that are not UTF-8.
+  try {
+    path = std::filesystem::u8path(name);
+    return true;
+  } catch (const std::exception&) {
+    path.clear();
+    return false;
+  }
 }
 
 bool StreamHasOpenFile(std::istream& in) {
@@ -131,12 +110,13 @@ int CheckOpenRead(std::istream& in, const std::string& label) {
   return 0;
 }
 
-void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label,
+void OpenForSave(std::ofstream& out, const std::filesystem::path& path, const std::string& label,
                  int binary) {
   const std::ios::openmode mode =
       binary == 0 ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::binary;
   for (;;) {
-    out.open(name, mode);
+    // An empty path, of a name that no file can have, fails to open like a missing folder.
+    out.open(path, mode);
     if (out.is_open() && !out.fail() && !out.bad()) return;
     if (!AskToTryAgain(label)) FatalStop({kNoReply});
     out.clear();
@@ -164,7 +144,11 @@ void OpenInput(std::ifstream& in, const std::string& name) {
   // A folder opens like a file on some systems and then reads as empty; leaving it unopened lets
   // the caller's check say that the file is not open instead of reporting a format error. An
   // opening of a stream that is open already fails, and leaves the stream failed.
-  if (!IsFolder(name)) in.open(name, std::ios::in | std::ios::binary);
+  std::filesystem::path path;
+  std::error_code ignored;
+  if (FilePath(name, path) && !std::filesystem::is_directory(path, ignored)) {
+    in.open(path, std::ios::in | std::ios::binary);
+  }
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #ifndef CFG2CMTX_DRIVER_CONSOLE_H
 #define CFG2CMTX_DRIVER_CONSOLE_H
 
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <istream>
@@ -53,8 +54,17 @@ void CheckLoad(std::istream& in, const std::string& label);
 // state and returns 0.
 int CheckOpenRead(std::istream& in, const std::string& label);
 
-// Opens name for writing, asking the user to retry until it succeeds.
-void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label, int binary);
+// The file-system name of a UTF-8 name, made the same way for every opening, renaming and
+// removal, so that all of them see the same file. False for bytes that are not UTF-8 where the
+// system takes names as UTF-16 (Windows): no file has such a name.
+bool FilePath(const std::string& name, std::filesystem::path& path);
+
+// Opens the file for writing, asking the user to retry until it succeeds. The path is made by
+// FilePath: a narrow name would be read in another code page on Windows.
+void OpenForSave(std::ofstream& out, const std::filesystem::path& path, const std::string& label,
+                 int binary);
+void OpenForSave(std::ofstream& out, const std::string& name, const std::string& label,
+                 int binary) = delete;
 
 // The retry dialogue of an output file that cannot be written, under the writer's label. False
 // when the console has ended, so that nobody can free the file.
@@ -62,10 +72,6 @@ bool AskToTryAgain(const std::string& label);
 
 // The stop after an output file could not be written whole.
 [[noreturn]] void StopAfterWriteFailure(const std::string& label, const std::string& name);
-
-// File-system steps on names, which are UTF-8 on every system.
-bool ReplaceFile(const std::string& from, const std::string& to);  // false when it fails
-void RemoveFile(const std::string& name);
 
 void OpenForRead(std::ifstream& in, const std::string& name);
 void OpenForReadBinary(std::ifstream& in, const std::string& name);

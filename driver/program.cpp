@@ -1,7 +1,9 @@
 // The program flow: help text, the name of the parameter file, the parameters, the conversion.
 #include "driver/program.h"
 
+#include <exception>
 #include <iostream>
+#include <new>
 
 #include "config/simple_cfg.h"
 #include "driver/console.h"
@@ -17,10 +19,8 @@ std::string AskParameterFileName() {
   if (!ReadTypedWord(name)) ReadWord(std::cin, name);
   return name;
 }
-}  // namespace
 
-int RunProgram(int argc, const char* const* argv, const Converter& converter) {
-  UseUtf8Console();
+void Run(int argc, const char* const* argv, const Converter& converter) {
   converter.print_help();
   // Further arguments are ignored, so that scripts may pass their own.
   const std::string par_name = argc > 1 ? std::string(argv[1]) : AskParameterFileName();
@@ -28,5 +28,21 @@ int RunProgram(int argc, const char* const* argv, const Converter& converter) {
   std::string base_name;
   SimpleCfg::GetCrystalMakerPar(par_name, cfg_name, base_name);
   RunConversion(cfg_name, base_name, converter);
+}
+}  // namespace
+
+int RunProgram(int argc, const char* const* argv, const Converter& converter) {
+  UseUtf8Console();
+  // What the C++ library throws (memory exhausted, a file-system or stream error) ends the run
+  // as every other fatal problem does: a console window opened by a double-click must not vanish
+  // without a word.
+  try {
+    Run(argc, argv, converter);
+  } catch (const std::bad_alloc&) {
+    FatalStop({"There is not enough memory for this run, cannot run this way, exiting..."});
+  } catch (const std::exception& error) {
+    FatalStop({std::string("The run has failed: ") + error.what(),
+               "Cannot run this way, exiting..."});
+  }
   return 0;
 }

@@ -3,14 +3,14 @@
 //   ATOM
 //   <symbol> <symbol> <x> <y> <z>     one line per chosen atom, each number followed by a blank
 // Coordinates are lengths, (reduced + 1) * box_scale, in fixed notation with seven decimals.
-// Each line is flushed as it is written, so an interrupted run leaves whole lines behind. Lines
-// end in LF on every system.
+// Each line is flushed as it is written. Lines end in LF on every system. The file is written as
+// NAME.tmp and renamed once whole, so that a run that stops leaves the earlier file of the name.
 #include <fstream>
 #include <string>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
-#include "driver/console.h"
+#include "driver/whole_file.h"
 #include "output/chosen_atoms.h"
 #include "output/number_format.h"
 
@@ -43,15 +43,14 @@ class AtomLineWriter {
 }  // namespace
 
 void SimpleCfg::SaveCrystalMaker(const std::string& name) const {
-  std::ofstream out;
+  WholeFile file(name);
   // Binary, so that the file holds LF line ends and the same bytes on every system.
-  OpenForSave(out, name, kLabel, 1);
+  file.OpenAsking(kLabel);
+  std::ofstream& out = file.out();
   out << "MOLE\n" << std::flush << "ATOM\n" << std::flush;
   AtomLineWriter writer(out);
   ForEachChosenAtom([&](std::size_t type, int atom) {
     writer.Write(cfg_state.type_symbol[type], Triple(type, atom));
   });
-  const bool written = !out.fail();
-  out.close();
-  if (!written || out.fail()) StopAfterWriteFailure(kLabel, name);
+  file.PutInPlace(kLabel);
 }

@@ -13,7 +13,7 @@
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
-#include "driver/console.h"
+#include "driver/whole_file.h"
 #include "output/chosen_atoms.h"
 #include "output/number_format.h"
 
@@ -59,29 +59,11 @@ void WriteAtomLines(std::ofstream& out, const SimpleCfg& cfg, const std::string&
   });
   out.write(block.data(), end - block.data());
 }
-
-// The whole file takes the place of an earlier one. When that fails (a folder in the way, or a
-// file that another program holds open on Windows), the user is asked as for a file that cannot
-// be opened.
-void PutInPlace(const std::string& temporary, const std::string& name) {
-  while (!ReplaceFile(temporary, name)) {
-    if (!AskToTryAgain(kLabel)) {
-      RemoveFile(temporary);
-      FatalStop({kNoReply});
-    }
-  }
-}
 }  // namespace
 
 void SimpleCfg::SaveExtendedXyz(const std::string& name) const {
-  const std::string temporary = name + ".tmp";
-  std::ofstream out;
-  OpenForSave(out, temporary, kLabel, 1);
-  WriteAtomLines(out, *this, HeaderLines(CountChosenAtoms()));
-  out.close();
-  if (out.fail()) {
-    RemoveFile(temporary);
-    StopAfterWriteFailure(kLabel, name);
-  }
-  PutInPlace(temporary, name);
+  WholeFile file(name);
+  file.OpenAsking(kLabel);
+  WriteAtomLines(file.out(), *this, HeaderLines(CountChosenAtoms()));
+  file.PutInPlace(kLabel);
 }

@@ -1,13 +1,13 @@
 // The choice of the atoms to write. Every option leaves the list the writer walks: the first
 // sum(nused) entries of selected_index are the chosen atoms, ascending, type by type.
 #include <climits>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
+#include "driver/whole_file.h"
 
 namespace {
 void WarnIndexFile() {
@@ -42,13 +42,22 @@ void FillEvenRun(int* run, int chosen, int type_size, int first_atom) {
     run[k] = first_atom + offset;
   }
 }
+
+// The chosen atoms, one zero-based index a line, for the user's own scripts. Like the output
+// files it replaces an earlier "index" only once whole; unlike them it is not worth a stop.
+void WriteIndexFile(const std::vector<int>& chosen) {
+  WholeFile index("index");
+  if (!index.TryOpen()) {
+    WarnIndexFile();
+    return;
+  }
+  // Binary, as the output files: LF line ends on every system.
+  for (int atom : chosen) index.out() << atom << '\n' << std::flush;
+  if (!index.TryPutInPlace()) WarnIndexFile();
+}
 }  // namespace
 
 void SimpleCfg::SelectEvenSpread() {
-  // Binary, as the output files: LF line ends on every system.
-  std::ofstream index("index", std::ios::out | std::ios::trunc | std::ios::binary);
-  bool index_ok = index.is_open();
-  if (!index_ok) WarnIndexFile();
   // The runs are laid out from the counts as the header check left them: from 0 (a negative count
   // is taken as 0) up to the size of the type.
   const std::size_t ntypes = cfg_state.nused.size();
@@ -60,16 +69,11 @@ void SimpleCfg::SelectEvenSpread() {
   }
   cfg_state.selected_index.assign(total, 0);
   for (std::size_t i = 0; i < ntypes; ++i) {
-    const int d = cfg_state.nused[i];
     int* run = cfg_state.selected_index.data() + cfg_state.type_selected[i];
     // The run comes out ascending: it needs no sort.
-    FillEvenRun(run, d, cfg_state.ni[i], cfg_state.type_start[i]);
-    for (int k = 0; k < d && index_ok; ++k) index << run[k] << '\n' << std::flush;
+    FillEvenRun(run, cfg_state.nused[i], cfg_state.ni[i], cfg_state.type_start[i]);
   }
-  if (index_ok) {
-    index.close();
-    if (index.fail()) WarnIndexFile();
-  }
+  WriteIndexFile(cfg_state.selected_index);
 }
 
 void SimpleCfg::CheckSelectedIndex() const {
