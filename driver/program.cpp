@@ -41,8 +41,8 @@ int RunProgram(int argc, const char* const* argv, const Converter& converter) {
   } catch (const std::bad_alloc&) {
     FatalStop({"There is not enough memory for this run, cannot run this way, exiting..."});
   } catch (const std::exception& error) {
-    FatalStop({std::string("The run has failed: ") + error.what(),
-               "Cannot run this way, exiting..."});
+    FatalStop(
+        {std::string("The run has failed: ") + error.what(), "Cannot run this way, exiting..."});
   }
   return 0;
 }
