@@ -19,6 +19,11 @@ constexpr int kFirstAtoms = 2;  // the first atoms of each type
 constexpr int kIndexList = 3;   // the atoms listed at the end of the parameter file
 constexpr int kSlab = 4;        // the atoms between two planes, chosen anew per configuration
 
+// Values of box_shape: the periodic box of the configurations.
+constexpr int kCubicBox = 0;       // binary files, which give only a length, are cubic
+constexpr int kOctahedralBox = 1;  // the truncated octahedron inscribed in the cube
+constexpr int kOtherBox = 2;       // any other box, or one that changes within a collection
+
 struct CfgState {
   // Parameter half.
   int input_kind = 0;
@@ -43,6 +48,8 @@ struct CfgState {
   std::vector<int> ni;
   std::vector<int> type_start;  // ntypes + 1 prefix sums of ni
   double box_scale = 0.0;
+  // Read with every configuration; only cfg2xyz, which writes the box, looks at it.
+  int box_shape = kCubicBox;
 };
 
 extern CfgState cfg_state;

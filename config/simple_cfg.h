@@ -37,6 +37,9 @@ class SimpleCfg {
   // Output (output/crystalmaker_writer.cpp, output/extended_xyz_writer.cpp).
   void SaveCrystalMaker(const std::string& name) const;
   void SaveExtendedXyz(const std::string& name) const;
+  // Stops the run when the extended XYZ file could not describe the box of the configuration
+  // just loaded.
+  static void CheckBoxForXyz(const std::string& cfg_name, int conf_number);
 
   // The x y z of an atom of the given type (atom is its index in the whole configuration). Here,
   // so that the writers' loops over millions of atoms need no call for it.

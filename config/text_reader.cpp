@@ -5,13 +5,16 @@
 //   lines 1-6    free
 //   line 7       ntotal, the number of atoms
 //   line 8       ntypes, the number of atom types
-//   lines 9-13   free
-//   line 14      the box length (box_scale)
-//   lines 15-17  free
+//   lines 9-11   free
+//   line 12      T when the box is a truncated octahedron, F when it is a cube
+//   line 13      free
+//   lines 14-16  the box's defining vectors, L 0 0 / 0 L 0 / 0 0 L; L is the box length
+//   line 17      free
 //   line 18+4k   ni[k], the atoms of type k+1, followed by three free lines
 //   then         3 * ntotal reals, x y z per atom, type by type, spread over lines at will
 // In a collection the next configuration starts after exactly one further line. Line ends may be
 // LF or CR LF: CR is white space to the number reads and goes with the rest of the line on a skip.
+#include <sstream>
 #include <string>
 
 #include "config/cfg_state.h"
@@ -52,6 +55,55 @@ void CheckSameTypeCount(int conf_number, std::size_t k, int count) {
                       std::to_string(cfg_state.ni[k]) + type);
 }
 
+void ReadNumberField(std::istream& in, int& field) { ReadIntField(in, field); }
+void ReadNumberField(std::istream& in, double& field) { ReadRealField(in, field); }
+
+struct Box {
+  int shape;
+  double length;
+};
+
+// The box that lines 12 and 14 to 16 describe. Only a cube and the truncated octahedron inscribed
+// in it are told apart; any other set of vectors, or a line 12 that says neither T nor F, is
+// another box.
+Box BoxOf(const std::string& flag, const std::string (&vector_lines)[3]) {
+  double v[3][3];
+  for (int row = 0; row < 3; ++row) {
+    std::istringstream line(vector_lines[row]);
+    for (double& value : v[row]) ReadReal(line, value);
+    if (line.fail()) return {kOtherBox, 0.0};
+  }
+  const double length = v[0][0];
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      if (v[row][column] != (row == column ? length : 0.0)) return {kOtherBox, length};
+    }
+  }
+  const std::size_t mark = flag.find_first_not_of(" \t");
+  const char said = mark == std::string::npos ? ' ' : flag[mark];
+  if (said == 'T') return {kOctahedralBox, length};
+  return {said == 'F' ? kCubicBox : kOtherBox, length};
+}
+
+// Lines 9 to 17, from the rest of line 8. The box length is read from the first vector line into
+// length_field, as the reader reads a number from the stream: a blank line before it is passed
+// over, and the two vector lines are then the two after the one it stands on.
+template <typename Field>
+Box ReadBox(std::istream& in, Field& length_field) {
+  SkipLines(in, 4);
+  const std::string flag = TakeLine(in);
+  SkipLine(in);
+  std::string vector_lines[3];
+  in >> std::ws;
+  for (std::string& line : vector_lines) line = TakeLine(in);
+  // The number is read from its line with the line end that follows it in the file.
+  std::istringstream length_line(vector_lines[0]);
+  ReadNumberField(length_line, length_field);
+  if (length_line.fail()) in.setstate(std::ios::failbit);
+  SkipLine(in);
+  return BoxOf(flag, vector_lines);
+}
+
 void ReadCoordinates(std::istream& in, double* coords, std::size_t values) {
   for (std::size_t v = 0; v < values; ++v) {
     ReadReal(in, coords[v]);
@@ -67,9 +119,7 @@ int SimpleCfg::GetParameters_cfg(std::istream& in) {
   SkipLine(in);
   ReadIntField(in, cfg_state.ntypes);
   CheckTypeCountAgainstParameters();
-  SkipLines(in, 6);
-  ReadRealField(in, cfg_state.box_scale);
-  SkipLines(in, 4);
+  cfg_state.box_shape = ReadBox(in, cfg_state.box_scale).shape;
   PrepareTypeArrays();
   for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
     ReadIntField(in, cfg_state.ni[k]);
@@ -99,12 +149,14 @@ void SimpleCfg::Load(std::istream& in, int conf_number) {
   // that differs from the first configuration's.
   if (in.fail()) CheckLoad(in, "SimpleCfg::Load");
   CheckSameCounts(conf_number, ntotal, ntypes);
-  SkipLines(in, 6);
   // The box length of the header read holds for every configuration. Reading it as an integer
-  // stops at its decimal point, and the skip that follows discards the rest of the line.
+  // stops at its decimal point, and the rest of the line is skipped. A box that differs from the
+  // first configuration's is marked for cfg2xyz, whose cell line would not fit it.
   int box_integer_part = 0;
-  ReadIntField(in, box_integer_part);
-  SkipLines(in, 4);
+  const Box box = ReadBox(in, box_integer_part);
+  if (box.shape != cfg_state.box_shape || box.length != cfg_state.box_scale) {
+    cfg_state.box_shape = kOtherBox;
+  }
   for (std::size_t k = 0; k < cfg_state.ni.size(); ++k) {
     int count = 0;
     ReadIntField(in, count);

@@ -49,7 +49,9 @@ void QuitProgram() {
   std::exit(1);
 }
 
-void SkipLine(std::istream& in) {
+namespace {
+// The rest of the line, its line end included, into text when there is one.
+void ConsumeLine(std::istream& in, std::string* text) {
   if (in.fail()) return;
   // At the end of the input already, the first read fails, as extraction would.
   if (in.eof()) {
@@ -65,8 +67,18 @@ void SkipLine(std::istream& in) {
       in.setstate(std::ios::eofbit | std::ios::failbit);
       return;
     }
+    if (text != nullptr) text->push_back(static_cast<char>(c));
     if (c == '\n') return;
   }
+}
+}  // namespace
+
+void SkipLine(std::istream& in) { ConsumeLine(in, nullptr); }
+
+std::string TakeLine(std::istream& in) {
+  std::string text;
+  ConsumeLine(in, &text);
+  return text;
 }
 
 void ReadWord(std::istream& in, std::string& word) {

@@ -37,6 +37,9 @@ void SetQuitHook(QuitHook hook);
 
 void SkipLine(std::istream& in);
 
+// The rest of the line as SkipLine consumes it, with its line end when it has one.
+std::string TakeLine(std::istream& in);
+
 // True when the stream reads from an open file.
 bool StreamHasOpenFile(std::istream& in);
 

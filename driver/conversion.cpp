@@ -52,6 +52,7 @@ void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
     const std::string out_name = OutputFileName(base_name, i, cfg_state.nconf, converter.extension);
     PrintProgress(i, cfg_name, converter.output_kind, out_name);
     LoadConfiguration(cfg, in, i);
+    if (converter.check != nullptr) converter.check(cfg_name, i + 1);
     SelectParticles(cfg, i);
     (cfg.*converter.save)(out_name);
     // The rest of the line with the last number, then the one line between configurations.
@@ -77,9 +78,9 @@ void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index) {
 }
 
 const Converter kToCrystalMaker = {PrintHelp, "CrystalMaker format configuration file ", ".cmtx",
-                                   &SimpleCfg::SaveCrystalMaker};
+                                   nullptr, &SimpleCfg::SaveCrystalMaker};
 const Converter kToExtendedXyz = {PrintXyzHelp, "extended XYZ file ", ".xyz",
-                                  &SimpleCfg::SaveExtendedXyz};
+                                  &SimpleCfg::CheckBoxForXyz, &SimpleCfg::SaveExtendedXyz};
 
 std::string OutputFileName(const std::string& base_name, int index, int nconf,
                            const std::string& extension) {

@@ -7,11 +7,13 @@
 class SimpleCfg;
 
 // What tells the two programs apart: the help text, the kind of output file as the progress
-// line names it, its extension, and the writer.
+// line names it, its extension, what the output needs of a loaded configuration (none: nothing),
+// and the writer.
 struct Converter {
   void (*print_help)();
   const char* output_kind;  // ends with a blank
   const char* extension;
+  void (*check)(const std::string& cfg_name, int conf_number);
   void (SimpleCfg::*save)(const std::string& name) const;
 };
 extern const Converter kToCrystalMaker;  // cfg2cmtx

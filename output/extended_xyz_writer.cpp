@@ -1,8 +1,11 @@
 // Writer of extended XYZ files (*.xyz), which ASE and OVITO read with their periodic box:
 //   <count>                  the number of atom lines that follow
-//   Lattice="L 0 0 0 L 0 0 0 L" Properties=species:S:1:pos:R:3 pbc="T T T"
+//   Lattice="A 0 0 0 A 0 0 0 A" Properties=species:S:1:pos:R:3 pbc="T T T"
 //   <symbol> <x> <y> <z>     one line per chosen atom
-// L is the edge of the cube that the reduced coordinates -1 ... +1 span, 2 * box_scale. The atoms
+// A is the edge of the cube that the reduced coordinates -1 ... +1 span, 2 * box_scale. A box
+// that is a truncated octahedron, inscribed in that cube, repeats on a body-centred cubic lattice
+// instead, whose primitive vectors are (-L, L, L), (L, -L, L), (L, L, -L) with L = box_scale.
+// Other boxes are refused: a cell line that does not fit the box misleads every viewer. The atoms
 // and their coordinates are those of the CrystalMaker writer, with the same text and order. Lines
 // end in LF on every system. The file is written beside its final name as NAME.tmp and renamed
 // once whole, so that a run that stops leaves either the whole file or the earlier one.
@@ -13,6 +16,7 @@
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
+#include "driver/console.h"
 #include "driver/whole_file.h"
 #include "output/chosen_atoms.h"
 #include "output/number_format.h"
@@ -29,10 +33,24 @@ long long CountChosenAtoms() {
   return count;
 }
 
-std::string HeaderLines(long long atoms) {
+std::string Fixed7(double value) {
   char number[kFixed7Capacity];
-  const std::string edge(number, FormatFixed7(2.0 * cfg_state.box_scale, number));
-  return std::to_string(atoms) + "\nLattice=\"" + edge + " 0 0 0 " + edge + " 0 0 0 " + edge +
+  return std::string(number, FormatFixed7(value, number));
+}
+
+std::string CellVectors() {
+  if (cfg_state.box_shape == kOctahedralBox) {
+    const std::string plus = Fixed7(cfg_state.box_scale);
+    const std::string minus = Fixed7(-cfg_state.box_scale);
+    return minus + " " + plus + " " + plus + " " + plus + " " + minus + " " + plus + " " + plus +
+           " " + plus + " " + minus;
+  }
+  const std::string edge = Fixed7(2.0 * cfg_state.box_scale);
+  return edge + " 0 0 0 " + edge + " 0 0 0 " + edge;
+}
+
+std::string HeaderLines(long long atoms) {
+  return std::to_string(atoms) + "\nLattice=\"" + CellVectors() +
          "\" Properties=species:S:1:pos:R:3 pbc=\"T T T\"\n";
 }
 
@@ -60,6 +78,15 @@ void WriteAtomLines(std::ofstream& out, const SimpleCfg& cfg, const std::string&
   out.write(block.data(), end - block.data());
 }
 }  // namespace
+
+void SimpleCfg::CheckBoxForXyz(const std::string& cfg_name, int conf_number) {
+  if (cfg_state.box_shape != kOtherBox) return;
+  FatalStop({"The box of the " + std::to_string(conf_number) + ". configuration of the file " +
+                 cfg_name + " is not one that an extended XYZ file can describe!",
+             "cfg2xyz describes a cube or a truncated octahedron, given by the vectors L 0 0, "
+             "0 L 0 and 0 0 L, the same in every configuration.",
+             "Cannot run this way, exiting..."});
+}
 
 void SimpleCfg::SaveExtendedXyz(const std::string& name) const {
   WholeFile file(name);

@@ -1,5 +1,6 @@
-// The binary reader where whole runs cannot reach it cheaply: a header cut at every length, and a
-// file that changed between the header read and the load.
+// Stops that whole runs cannot reach cheaply: the binary reader on a header cut at every length
+// and on a file that changed between the header read and the load, and the exceptions of the C++
+// library, which no input provokes on purpose.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,14 +8,18 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
 #include "driver/conversion.h"
+#include "driver/program.h"
+#include "driver/whole_file.h"
 
 namespace {
 
@@ -179,6 +184,59 @@ TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
     // unwinds through it here without a word, as an exception does in the program.
     EXPECT_EQ(seen.out, row.out + (row.loaded ? "SimpleCfg destructor\n" : ""));
   }
+}
+
+// Memory exhausted, or a file-system or stream error: the run stops as every fatal problem does,
+// saying what failed, whatever stage throws.
+TEST(Program, ExceptionsStopThroughTheFatalPath) {
+  const std::string failed = "The run has failed: ";
+  const std::string last = "\nCannot run this way, exiting...\n";
+  struct Row {
+    void (*help)();
+    std::string first;   // how the output begins
+    std::string detail;  // what the library said
+    std::string end;     // how it ends
+  };
+  const std::string memory =
+      "There is not enough memory for this run, cannot run this way, exiting...\n";
+  const Row rows[] = {
+      {[] { throw std::bad_alloc(); }, memory, memory, memory},
+      {[] {
+         throw std::filesystem::filesystem_error("cannot look into the folder",
+                                                 std::make_error_code(std::errc::io_error));
+       },
+       failed, "cannot look into the folder", last},
+      {[] { throw std::ios_base::failure("the stream broke"); }, failed, "the stream broke", last},
+  };
+  for (const Row& row : rows) {
+    Converter converter = kToCrystalMaker;
+    converter.print_help = row.help;
+    const char* const argv[] = {"cfg2cmtx", "p.par"};
+    const Seen seen = Watch([&] { RunProgram(2, argv, converter); });
+    EXPECT_TRUE(seen.stopped);
+    EXPECT_EQ(seen.out.rfind(row.first, 0), 0u) << seen.out;
+    EXPECT_NE(seen.out.find(row.detail), std::string::npos) << seen.out;
+    ASSERT_GE(seen.out.size(), row.end.size());
+    EXPECT_EQ(seen.out.substr(seen.out.size() - row.end.size()), row.end);
+  }
+}
+
+// An exception on its way out of a writer leaves the earlier file of the name, and no temporary.
+TEST(WholeFile, AnExceptionLeavesTheEarlierFile) {
+  const std::filesystem::path name = std::filesystem::temp_directory_path() / "cfg2cmtx-unit";
+  std::ofstream(name, std::ios::binary) << "earlier";
+  try {
+    WholeFile file(name.u8string());
+    file.OpenAsking("label");
+    file.out() << "half" << std::flush;
+    throw std::bad_alloc();
+  } catch (const std::bad_alloc&) {
+  }
+  std::ifstream kept(name, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(name.u8string() + ".tmp"));
+  kept.close();
+  std::filesystem::remove(name);
 }
 
 }  // namespace
