@@ -2,7 +2,8 @@
 # It runs on the build machine, whatever machine the programs were built for:
 #   cmake -DCASE=<folder> -DCFG2CMTX=<program> [-DCFG2XYZ=<program>] [-DEMULATOR=<command;args>]
 #         -DWORK=<scratch root> -DHELP_DIR=<folder of the help texts> [-DUNAVAILABLE=<features>]
-#         [-DUNAVAILABLE_WHY=<reason>] [-DCRLF_CONSOLE=ON] [-DBLESS=ON] -P run_case.cmake
+#         [-DWHY_<feature>=<reason>...] [-DCRLF_CONSOLE=ON] [-DPYTHON=<python3>] [-DBLESS=ON]
+#         -P run_case.cmake
 # A case folder holds:
 #   case    a directive a line, '#' starts a comment:
 #             program NAME         cfg2xyz instead of cfg2cmtx
@@ -21,11 +22,14 @@
 #                                  files (relative to the case), the second only once the
 #                                  program's STREAM (stdout, stderr) shows TEXT; a pipe named
 #                                  stdin is the program's standard input
-#             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full)
+#             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full, pty)
 #             gone NAME            NAME (a link made before, say) must not be left behind
 #             repeat NAME FILE N   an input NAME made of FILE (relative to the case) N times over
 #             outputs GLOB FILE N  N files matching GLOB must be written, each equal to FILE
 #             tail N               only the last N lines of standard output are compared
+#             console FILE         the program runs in a pseudo-terminal (pty_run.py), where
+#                                  FILE's lines are typed at its prompts; the console is not
+#                                  compared there (standard output and error stay empty)
 #   stdin   standard input, which ends after it (none: empty)
 #   in/     the files the run starts with
 #   stdout  standard output after the help text; stdout.alt, if there, is accepted as well
@@ -59,7 +63,7 @@ foreach(line IN LISTS directives)
   elseif(key STREQUAL "help")
     set(check_help ON)
   elseif(key STREQUAL "needs" AND first IN_LIST UNAVAILABLE)
-    message("CASE SKIPPED: ${name} needs ${first}: ${UNAVAILABLE_WHY}")
+    message("CASE SKIPPED: ${name} needs ${first}: ${WHY_${first}}")
     return()
   elseif(key STREQUAL "inputs")
     foreach(file IN LISTS words)
@@ -93,6 +97,8 @@ foreach(line IN LISTS directives)
     list(APPEND many "${first}|${CASE}/${file}|${count}")
   elseif(key STREQUAL "tail")
     set(tail ${first})
+  elseif(key STREQUAL "console")
+    set(console "${CASE}/${first}")
   elseif(key STREQUAL "fifo")
     execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
     list(POP_FRONT words stream text)
@@ -116,6 +122,9 @@ string(TOUPPER ${program} program_variable)
 set(command ${EMULATOR} "${${program_variable}}" ${args})
 if(feed)
   set(command sh "${CMAKE_CURRENT_LIST_DIR}/pipe_writer.sh" ${feed} ${command})
+endif()
+if(console)
+  set(command "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/pty_run.py" "${console}" ${command})
 endif()
 execute_process(COMMAND ${command} WORKING_DIRECTORY "${scratch}" INPUT_FILE "${stdin_file}"
                 OUTPUT_FILE "${WORK}/${name}.stdout" ERROR_FILE "${WORK}/${name}.stderr"
