@@ -18,12 +18,14 @@ pid=$!
 watchdog=$!
 exec 3>"$pipe"
 cat "$first" >&3
-for tick in $(seq 100); do
+for _ in $(seq 100); do
   grep -qF "$text" "$console" 2>/dev/null && break
   sleep 0.1
 done
 sleep 0.2
-grep -qF "$text" "$console" 2>/dev/null && kill -0 "$pid" 2>/dev/null || : >not-waiting
+if ! grep -qF "$text" "$console" 2>/dev/null || ! kill -0 "$pid" 2>/dev/null; then
+  : >not-waiting
+fi
 cat "$second" >&3
 exec 3>&-
 kill "$watchdog" 2>/dev/null

@@ -10,7 +10,7 @@ find "$build" -name '*.gcda' -delete
 ctest --test-dir "$build" -j2 -E '^valgrind' >/dev/null || echo "note: some tests failed"
 cd "$build/CMakeFiles/cfg2cmtx_lib.dir"
 # gcov prints per source file "File '...'" and then "Lines executed:P% of N".
-gcov -n $(find . -name '*.gcda') 2>/dev/null | awk '
+find . -name '*.gcda' -exec gcov -n {} + 2>/dev/null | awk '
   /^File / { f = $2; gsub(/\x27/, "", f); keep = f ~ /(^|\/)(driver|config|params|output)\/[^\/]+$/ && f !~ /^\/usr\// }
   keep && /^Lines executed:/ { split($2, a, ":"); sub(/%/, "", a[2]); n = $4; hit = a[2] * n / 100;
     printf "%-40s %6.2f%% of %4d\n", f, a[2], n; total += n; covered += hit; keep = 0 }
