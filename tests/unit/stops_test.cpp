@@ -10,6 +10,7 @@
 #include <iostream>
 #include <new>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -34,13 +35,17 @@ Seen Watch(const std::function<void()>& action) {
   Seen seen;
   std::cin.setstate(std::ios::eofbit);   // the quit prompt must not wait for a reply
   SetQuitHook([] { throw Stopped{}; });  // and a fatal stop comes back here
-  testing::internal::CaptureStdout();
+  // The program writes its console through std::cout, whose buffer stands in for it here: no
+  // file descriptor is redirected, which the WebAssembly build under node cannot do.
+  std::ostringstream out;
+  std::streambuf* const console = std::cout.rdbuf(out.rdbuf());
   try {
     action();
   } catch (const Stopped&) {
     seen.stopped = true;
   }
-  seen.out = testing::internal::GetCapturedStdout();
+  std::cout.rdbuf(console);
+  seen.out = out.str();
   return seen;
 }
 
