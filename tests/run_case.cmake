@@ -22,7 +22,8 @@
 #                                  files (relative to the case), the second only once the
 #                                  program's STREAM (stdout, stderr) shows TEXT; a pipe named
 #                                  stdin is the program's standard input
-#             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, dev-full, pty)
+#             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, stdin-fifo,
+#                                  dev-full, pty)
 #             gone NAME            NAME (a link made before, say) must not be left behind
 #             repeat NAME FILE N   an input NAME made of FILE (relative to the case) N times over
 #             outputs GLOB FILE N  N files matching GLOB must be written, each equal to FILE
