@@ -39,7 +39,7 @@ void ReadLittleEndian(std::istream& in, Field& target) {
   for (int b = 0; b < kSize; ++b) bytes[b] = static_cast<unsigned char>(bits >> (8 * b));
   in.read(reinterpret_cast<char*>(bytes), kSize);
   bits = 0;
-  for (int b = kSize - 1; b >= 0; --b) bits = static_cast<Bits>((bits << 8) | bytes[b]);
+  for (int b = 0; b < kSize; ++b) bits |= static_cast<Bits>(Bits{bytes[b]} << (8 * b));
   std::memcpy(&target, &bits, sizeof bits);
 }
 

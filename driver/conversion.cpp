@@ -49,17 +49,18 @@ void SelectParticles(SimpleCfg& cfg, int index) {
 void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
                 const std::string& base_name, const Converter& converter) {
   for (int i = 0; i < cfg_state.nconf; ++i) {
+    // Between two configurations: the rest of the line with the last number of the one before,
+    // then the one line that separates them. After the last, nothing more is read.
+    if (i > 0) {
+      SkipLine(in);
+      SkipLine(in);
+    }
     const std::string out_name = OutputFileName(base_name, i, cfg_state.nconf, converter.extension);
     PrintProgress(i, cfg_name, converter.output_kind, out_name);
     LoadConfiguration(cfg, in, i);
     if (converter.check != nullptr) converter.check(cfg_name, i + 1);
     SelectParticles(cfg, i);
     (cfg.*converter.save)(out_name);
-    // The rest of the line with the last number, then the one line between configurations.
-    if (i < cfg_state.nconf - 1) {
-      SkipLine(in);
-      SkipLine(in);
-    }
   }
 }
 }  // namespace

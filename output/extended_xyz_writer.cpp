@@ -25,7 +25,7 @@ namespace {
 const char kLabel[] = "SimpleCfg::SaveExtendedXyz";
 // Lines are gathered into blocks of about this size: no flush per line, unlike the CrystalMaker
 // file, since a file that stops short is never left under its name.
-constexpr std::size_t kBlock = std::size_t{1} << 16;
+constexpr std::size_t kBlock = 65536;
 
 long long CountChosenAtoms() {
   long long count = 0;
@@ -60,7 +60,8 @@ void WriteAtomLines(std::ofstream& out, const SimpleCfg& cfg, const std::string&
   std::size_t longest = 0;
   for (const std::string& symbol : cfg_state.type_symbol)
     longest = std::max(longest, symbol.size());
-  std::vector<char> block(kBlock + longest + 3 * (1 + kFixed7Capacity) + 1);
+  // The longest line: the symbol, three blanks and numbers, and the line end.
+  std::vector<char> block(kBlock + longest + 3 * kFixed7Capacity + 4);
   char* end = std::copy(header.begin(), header.end(), block.data());
   ForEachChosenAtom([&](std::size_t type, int atom) {
     const std::string& symbol = cfg_state.type_symbol[type];

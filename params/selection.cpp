@@ -82,7 +82,9 @@ void SimpleCfg::CheckSelectedIndex() const {
   for (std::size_t i = 0; i < cfg_state.nused.size(); ++i) {
     const int first = cfg_state.type_start[i];
     const int end = cfg_state.type_start[i + 1];
-    for (int n = 0; n < cfg_state.nused[i] && p < list.size(); ++n, ++p) {
+    // The list holds nused_total entries, which the header check never lowers below the sum of
+    // the counts: p stays inside it.
+    for (int n = 0; n < cfg_state.nused[i]; ++n, ++p) {
       const int v = list[p];
       // The parameter file's one-based index; the most negative int was stored as it stood.
       const long long written = v == INT_MIN ? v : static_cast<long long>(v) + 1;

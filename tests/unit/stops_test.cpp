@@ -191,6 +191,23 @@ TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
   }
 }
 
+// The page's form learns from the text header read whether it read the header: 1 after the whole
+// header, 0 for a file that is not open, after the warning.
+TEST(TextHeader, SaysWhetherItWasRead) {
+  for (const bool open : {true, false}) {
+    ResetCfgState();
+    cfg_state.ntypes_par = 2;
+    std::ifstream in;
+    if (open) in.open(std::string(CFG2CMTX_UNIT_DATA) + "/../../data/sample/sample.cfg");
+    int result = -1;
+    const Seen seen = Watch([&] { result = SimpleCfg::GetParameters_cfg(in); });
+    EXPECT_EQ(result, open ? 1 : 0);
+    EXPECT_EQ(seen.out, open ? ""
+                             : "****WARNING****\nSimpleCfg::GetParams_cfg - *.cfg file is not "
+                               "open for reading!\n");
+  }
+}
+
 // Memory exhausted, or a file-system or stream error: the run stops as every fatal problem does,
 // saying what failed, whatever stage throws.
 TEST(Program, ExceptionsStopThroughTheFatalPath) {
