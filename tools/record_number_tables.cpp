@@ -48,6 +48,12 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
+std::uint64_t BitsOf(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 // One read ('i' or 'r'): the value stored (the bits of a real) and the flags it left. The values
 // before the read show whether the read stored anything.
 std::string Read(std::istream& in, char kind) {
@@ -55,9 +61,7 @@ std::string Read(std::istream& in, char kind) {
   double real = -4711.25;
   if (kind == 'i') in >> number;
   if (kind == 'r') in >> real;
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &real, 8);
-  return std::to_string(number) + " " + std::to_string(bits) + (in.eof() ? " eof" : "") +
+  return std::to_string(number) + " " + std::to_string(BitsOf(real)) + (in.eof() ? " eof" : "") +
          (in.fail() ? " fail" : "") + "; ";
 }
 
@@ -164,8 +168,7 @@ double FromBits(std::uint64_t bits) {
 }
 
 void Printed(std::ofstream& table, double value) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
+  const std::uint64_t bits = BitsOf(value);
   char text[400];
   std::snprintf(text, sizeof text, "%.7f", value);
   char hex[20];
