@@ -1,21 +1,47 @@
 // The worker mounts the chosen files without copying them.
 Module["WORKERFS"] = WORKERFS;
 
-// Inputs are read from the browser's file in large pieces, kept for the reads that follow: each
-// read of a piece of a chosen file is a request to the browser, which costs more than its bytes.
+// The file system hands over the module's memory as signed bytes (HEAP8). A copy between typed
+// arrays of different kinds goes byte by byte, a hundred times slower than one between arrays of
+// the same kind: the same memory seen as unsigned bytes copies at full speed.
+function bytesOf(buffer, offset, length) {
+  return new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length);
+}
+
+// A chosen file is served from slices of Module.sliceSize bytes, node.slices: those the worker
+// read ahead, and any other read when first needed, from the browser in one request. A slice that
+// the reads have passed is let go, and its memory takes the bytes of the files written: memory the
+// process has touched costs far less than new memory, whose every page the system must first hand
+// over, and the programs read a configuration file from start to end. A read that goes back reads
+// its slice again.
+var sliceSize = Module["sliceSize"];
+var spares = [];
+var spareBytes = 0;
+function letGo(node, index) {
+  var slice = node.slices[index];
+  node.slices[index] = undefined;
+  // Up to 256 MiB: a file read slice by slice would otherwise stay whole in memory when the
+  // outputs are small (a slab).
+  if (slice && spareBytes + slice.length <= 268435456) {
+    spares.push(slice);
+    spareBytes += slice.length;
+  }
+}
 WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
   var node = stream.node;
   if (position >= node.size) return 0;
-  var piece = node.piece;
-  if (!piece || position < piece.start || position >= piece.start + piece.bytes.length) {
-    var start = position - (position % 16777216);
-    var blob = node.contents.slice(start, start + 16777216);
-    piece = { start: start, bytes: new Uint8Array(WORKERFS.reader.readAsArrayBuffer(blob)) };
-    node.piece = piece;
+  var index = Math.floor(position / sliceSize);
+  node.slices = node.slices || [];
+  var slice = node.slices[index];
+  if (!slice) {
+    var blob = node.contents.slice(index * sliceSize, (index + 1) * sliceSize);
+    slice = node.slices[index] = new Uint8Array(WORKERFS.reader.readAsArrayBuffer(blob));
   }
-  var from = position - piece.start;
-  var count = Math.min(length, piece.bytes.length - from);
-  buffer.set(piece.bytes.subarray(from, from + count), offset);
+  if (node.passed === undefined || index < node.passed) node.passed = index;
+  for (; node.passed < index; node.passed++) letGo(node, node.passed);
+  var from = position - index * sliceSize;
+  var count = Math.min(length, slice.length - from);
+  bytesOf(buffer, offset, count).set(slice.subarray(from, from + count));
   return count;
 };
 
@@ -62,13 +88,20 @@ var ops = {
     for (var left = length; left > 0;) {
       var last = node.pieces[node.pieces.length - 1];
       if (!last || node.filled === last.length) {
-        // Pieces double from 4 KiB to 4 MiB: small files stay small, large ones need few pieces.
-        last = new Uint8Array(Math.min(Math.max(left, last ? 2 * last.length : 4096), 4194304));
+        // Pieces double from 4 KiB to 4 MiB: small files stay small, large ones need few pieces,
+        // and take the input's slices that the reads have passed.
+        var size = Math.min(Math.max(left, last ? 2 * last.length : 4096), 4194304);
+        if (size === 4194304 && spares.length) {
+          last = spares.pop();
+          spareBytes -= last.length;
+        } else {
+          last = new Uint8Array(size);
+        }
         node.pieces.push(last);
         node.filled = 0;
       }
       var count = Math.min(left, last.length - node.filled);
-      last.set(buffer.subarray(offset, offset + count), node.filled);
+      last.set(bytesOf(buffer, offset, count), node.filled);
       node.filled += count;
       offset += count;
       left -= count;

@@ -5,6 +5,11 @@ import { parseAtoms } from "./atoms.js";
 
 const WORK = "/work";
 const INPUT = "/input";
+// Chosen files are read in slices of this size (module_post.js serves the reads from them). A run
+// reads its configuration file ahead, whole, while the module is being made, up to READ_AHEAD:
+// larger ones are read slice by slice as the run needs them.
+const SLICE = 8 << 20;
+const READ_AHEAD = 512 << 20;
 
 // The WebAssembly, compiled once; every call gets a fresh instance of it. WASM_BASE64 is put
 // before this script by the build, with createConverter, the module's factory.
@@ -30,6 +35,7 @@ async function instance(console, program = "cfg2cmtx") {
   const module = await createConverter({
     noInitialRun: true,
     thisProgram: program,
+    sliceSize: SLICE,
     stdin: () => null,
     stdout: writer(1),
     stderr: writer(2),
@@ -44,15 +50,28 @@ async function instance(console, program = "cfg2cmtx") {
   return module;
 }
 
+// The slices of a file read whole, in one request to the browser (faster than several at once);
+// none for a file above READ_AHEAD, or one that cannot be read now: the run's reads then ask for
+// each slice themselves, and meet any error there, as the program's reads.
+async function readAhead(blob) {
+  if (blob.size > READ_AHEAD) return [];
+  const bytes = new Uint8Array(await blob.arrayBuffer().catch(() => new ArrayBuffer(0)));
+  const slices = [];
+  for (let at = 0; at < bytes.length; at += SLICE) slices.push(bytes.subarray(at, at + SLICE));
+  return slices;
+}
+
 // Places the files a call needs: the parameter file written into the working folder, the
 // configuration file mounted without a copy and linked at the name the parameter file gives it.
-function place(module, inputs) {
+// `slices` holds what was read ahead of the mounted files, in their order.
+function place(module, inputs, slices = []) {
   const { FS } = module;
   FS.mkdir(WORK);
   FS.mkdir(INPUT);
   const mounted = inputs.filter((input) => input.blob);
   const blobs = mounted.map((input, i) => ({ name: String(i), data: input.blob }));
   FS.mount(module.WORKERFS, { blobs }, INPUT);
+  slices.forEach((read, i) => (FS.lookupPath(`${INPUT}/${i}`).node.slices = read));
   FS.chdir(WORK);
   for (const input of inputs) {
     const path = input.name.startsWith("/") ? input.name : `${WORK}/${input.name}`;
@@ -87,11 +106,11 @@ const tasks = {
   // One program on the parameter file: the console as it comes, then the exit status and, after
   // a completed run, the files it wrote.
   async run({ program, inputs, args }) {
-    const module = await instance(
-      (stream, bytes) => postMessage({ type: "console", stream, bytes }),
-      program,
-    );
-    place(module, inputs);
+    const [module, slices] = await Promise.all([
+      instance((stream, bytes) => postMessage({ type: "console", stream, bytes }), program),
+      Promise.all(inputs.filter((input) => input.blob).map((input) => readAhead(input.blob))),
+    ]);
+    place(module, inputs, slices);
     postMessage({
       type: "help",
       size: module.ccall("help_size", "number", ["number"], [program === "cfg2xyz"]),

@@ -5,6 +5,9 @@
 #   to .cmtx: the page's time from the file chosen to the downloads ready (the page measures it)
 #   against the native program's wall time, runs alternating, medians and their ratio (target
 #   at most 2); each download must equal the native program's file byte for byte;
+# - the binary configuration and the collection of 200 configurations of bench/, all atoms, to
+#   .xyz and .cmtx, once: the page reads them in several slices too, and its files must equal the
+#   native program's;
 # - 10,000,000 atoms (that configuration ten times over) to .cmtx and .xyz: it must convert, and
 #   the page says how much memory it used;
 # - the page's time from opening from disk to ready to run (target under 1 s), and its size
@@ -41,7 +44,7 @@ native_run() {
   local out="$data/native-$1" start
   mkdir -p "$out"
   cp "$data/$2" "$out/"
-  ln -sf "$data/big.cfg" "$out/big.cfg"
+  for input in big.cfg big.bcf many_coll.cfg; do ln -sf "$data/$input" "$out/$input"; done
   start=$EPOCHREALTIME
   (cd "$out" && "$native/$1" "$2" </dev/null >/dev/null)
   awk -v start="$start" -v end="$EPOCHREALTIME" 'BEGIN { print end - start }'
@@ -50,7 +53,7 @@ native_run() {
 page_run() {
   local shown
   shown=$(node "$driver" "$page" run "$1" "$data/$2" "$data/$3")
-  if [ "$2" = text_all.par ]; then
+  if [ "$2" != huge.par ]; then
     (cd "$data/native-cfg2$1" && sha256sum --quiet -c <(tail -n +2 <<<"$shown")) >&2 ||
       { echo "the page's files differ from the native program's" >&2; exit 1; }
   fi
@@ -69,6 +72,14 @@ for kind in xyz cmtx; do
   p=$(median <<<"$page_times")
   printf '%-6s %10.3f %10.3f %8.2f\n' ".$kind" "$n" "$p" "$(awk -v p="$p" -v n="$n" 'BEGIN { print p / n }')"
 done
+
+for par in binary_all.par coll_all.par; do
+  for kind in xyz cmtx; do
+    native_run "cfg2$kind" "$par" >/dev/null
+    page_run "$kind" "$par" "$(head -n 1 "$data/$par" | tr -d '[:space:]')" >/dev/null
+  done
+done
+echo "binary and collection inputs, all: the page's files equal the native program's"
 
 echo "10,000,000 atoms, all: the page's seconds and what it says of its memory"
 for kind in cmtx xyz; do
