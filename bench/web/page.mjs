@@ -3,24 +3,10 @@
 //   node page.mjs PAGE run PROGRAM PAR CFG             prints seconds, memory, and the
 //                                                      SHA-256 of each download
 // A run is timed by the page itself: from the last file chosen to the downloads ready.
-import { mkdtempSync } from "node:fs";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "../../tools/chromium.mjs";
 
 const [url, what, ...rest] = process.argv.slice(2);
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-  args: [
-    "--no-sandbox",
-    "--disable-gpu",
-    "--disable-quic",
-    "--no-first-run",
-    "--disable-background-networking",
-    "--disable-component-update",
-    "--disable-sync",
-    `--user-data-dir=${mkdtempSync("/tmp/cfg2cmtx-chromium-")}`,
-  ],
-  protocolTimeout: 600000,
-});
+const browser = await launchChromium({ protocolTimeout: 600000 });
 try {
   const page = await browser.newPage();
   const open = async () => {

@@ -14,7 +14,7 @@ import {
 import { join } from "node:path";
 import { after, before, test } from "node:test";
 import { unzipSync } from "fflate";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "../../tools/chromium.mjs";
 
 const root = new URL("../../", import.meta.url).pathname;
 const examples = join(root, "examples");
@@ -28,20 +28,7 @@ let browser;
 let page;
 const requests = [];
 before(async () => {
-  browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-    args: [
-      "--no-sandbox",
-      "--disable-gpu",
-      "--enable-unsafe-swiftshader",
-      "--disable-quic",
-      "--no-first-run",
-      "--disable-background-networking",
-      "--disable-component-update",
-      "--disable-sync",
-      `--user-data-dir=${mkdtempSync("/tmp/cfg2cmtx-chromium-")}`,
-    ],
-  });
+  browser = await launchChromium({ args: ["--enable-unsafe-swiftshader"] });
   page = await browser.newPage();
   await page.setViewport({ width: 1000, height: 800 });
   page.on("request", (request) => requests.push(request.url()));
