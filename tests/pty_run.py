@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Runs a program in a pseudo-terminal, typing at its prompts as a user at a console would:
   pty_run.py SCRIPT PROGRAM [ARGUMENT...]
-Each line of SCRIPT is TEXT, a tab, and TYPED: once the console shows TEXT, TYPED is typed and
-Enter pressed, once the console has been quiet for half a second. Under wine the program then sees a Windows console, which wine draws with
-terminal control sequences and cursor moves for blanks: TEXT is looked for without them and
-without white space. What the console shows is not checked: wine shows names in the locale's
-code page, where Windows shows UTF-8. The exit status is the program's; a program that still runs
-after a minute is killed."""
+Each line of SCRIPT is TEXT, a tab, and TYPED: once the console has shown TEXT and been quiet
+for half a second, TYPED is typed and Enter pressed. A TEXT shown once serves every line that
+names it, as a program that reads on past a blank line shows no new prompt. Under wine the
+program sees a Windows console, which wine draws with terminal control sequences and cursor moves
+for blanks: TEXT is looked for without them and without white space. What the console shows is
+not checked: wine shows names in the locale's code page, where Windows shows UTF-8. The exit
+status is the program's; a program that still runs after a minute is killed."""
 import os
 import pty
 import re

@@ -50,6 +50,19 @@ async function instance(console, program = "cfg2cmtx") {
   return module;
 }
 
+// A fresh instance with the given files placed, whose standard output is gathered as text into
+// `printed.text`: the form's calls, which show the program's messages.
+async function quietInstance(inputs) {
+  const printed = { text: "" };
+  const module = await instance((stream, bytes) => {
+    if (stream === 1) printed.text += new TextDecoder().decode(bytes);
+  });
+  place(module, inputs);
+  return { module, printed };
+}
+
+const messageOf = (error) => String(error && error.message ? error.message : error);
+
 // The slices of a file read whole, in one request to the browser (faster than several at once);
 // none for a file above READ_AHEAD, or one that cannot be read now: the run's reads then ask for
 // each slice themselves, and meet any error there, as the program's reads.
@@ -120,7 +133,7 @@ const tasks = {
       status = module.callMain(args);
     } catch (error) {
       module.flushConsole();
-      return { status: null, error: String(error && error.message ? error.message : error) };
+      return { status: null, error: messageOf(error) };
     }
     module.flushConsole();
     // A run that stops offers nothing, not even the files of earlier configurations.
@@ -133,32 +146,24 @@ const tasks = {
 
   // The header of a configuration file, read twice: the first read learns the type count.
   async header({ inputs }) {
-    let text = "";
-    const module = await instance((stream, bytes) => {
-      if (stream === 1) text += new TextDecoder().decode(bytes);
-    });
-    place(module, inputs);
+    const { module, printed } = await quietInstance(inputs);
     const read = (types) =>
       JSON.parse(
         module.ccall("read_header", "string", ["string", "number"], [inputs[0].name, types]),
       );
     let header = read(-1);
     if (header.kind !== 0) {
-      text = "";
+      printed.text = "";
       header = read(header.types);
     }
-    return { header, messages: text };
+    return { header, messages: printed.text };
   },
 
   // What a run would say about a parameter file before it converts, and whether it would stop.
   async check({ inputs }) {
-    let text = "";
-    const module = await instance((stream, bytes) => {
-      if (stream === 1) text += new TextDecoder().decode(bytes);
-    });
-    place(module, inputs);
+    const { module, printed } = await quietInstance(inputs);
     const ok = module.ccall("check_parameters", "number", ["string"], [inputs[0].name]) === 1;
-    return { ok, messages: text.replace(/SimpleCfg destructor\n$/, "") };
+    return { ok, messages: printed.text.replace(/SimpleCfg destructor\n$/, "") };
   },
 
   // The chosen atoms of an output file, for the view.
@@ -204,6 +209,6 @@ onmessage = async ({ data }) => {
     const { transfer = [], ...answer } = await tasks[data.type](data);
     postMessage({ id: data.id, ...answer }, transfer);
   } catch (error) {
-    postMessage({ id: data.id, error: String(error && error.message ? error.message : error) });
+    postMessage({ id: data.id, error: messageOf(error) });
   }
 };
