@@ -15,6 +15,8 @@ export function launchChromium({ args = [], ...options } = {}) {
       "--disable-background-networking",
       "--disable-component-update",
       "--disable-sync",
+      // A container's /dev/shm may be 64 MB, too little for a renderer's shared memory.
+      "--disable-dev-shm-usage",
       `--user-data-dir=${mkdtempSync("/tmp/cfg2cmtx-chromium-")}`,
       ...args,
     ],

@@ -17,7 +17,7 @@ if [ -n "$(git status --porcelain)" ]; then
   echo "make-release: uncommitted changes; commit or stash them, then run again" >&2
   exit 1
 fi
-version=$(sed -n 's/^project(cfg2cmtx VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(tools/project-version.sh)
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 rm -rf dist
