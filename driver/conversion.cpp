@@ -15,22 +15,6 @@
 namespace {
 bool InputIsText() { return cfg_state.input_kind != kBinary; }
 
-void OpenConfiguration(std::ifstream& in, const std::string& cfg_name) {
-  if (InputIsText()) {
-    OpenForRead(in, cfg_name);
-  } else {
-    OpenForReadBinary(in, cfg_name);
-  }
-}
-
-void ReadHeader(std::ifstream& in) {
-  if (InputIsText()) {
-    SimpleCfg::GetParameters_cfg(in);
-  } else {
-    SimpleCfg::GetParameters_bcf(in);
-  }
-}
-
 void PrintProgress(int index, const std::string& cfg_name, const std::string& output_kind,
                    const std::string& out_name) {
   std::cout << "\nConverting the " << index + 1 << " configuration of the " << cfg_name
@@ -46,7 +30,7 @@ void SelectParticles(SimpleCfg& cfg, int index) {
   if (cfg_state.choose_part == kSlab) cfg.SelectSlab();
 }
 
-void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
+void ConvertAll(SimpleCfg& cfg, std::istream& in, const std::string& cfg_name,
                 const std::string& base_name, const Converter& converter) {
   for (int i = 0; i < cfg_state.nconf; ++i) {
     // Between two configurations: the rest of the line with the last number of the one before,
@@ -57,13 +41,38 @@ void ConvertAll(SimpleCfg& cfg, std::ifstream& in, const std::string& cfg_name,
     }
     const std::string out_name = OutputFileName(base_name, i, cfg_state.nconf, converter.extension);
     PrintProgress(i, cfg_name, converter.output_kind, out_name);
-    LoadConfiguration(cfg, in, i);
-    if (converter.check != nullptr) converter.check(cfg_name, i + 1);
-    SelectParticles(cfg, i);
+    LoadAndChoose(cfg, in, cfg_name, i, converter);
     (cfg.*converter.save)(out_name);
   }
 }
 }  // namespace
+
+void OpenConfiguration(std::ifstream& in, const std::string& cfg_name) {
+  if (InputIsText()) {
+    OpenForRead(in, cfg_name);
+  } else {
+    OpenForReadBinary(in, cfg_name);
+  }
+}
+
+void ReadConfigurationHeader(const std::string& cfg_name) {
+  // Every opening of the file gets a stream of its own: a file stream opened again after close()
+  // keeps a tiny buffer with libc++, and crashes there when the file is a named pipe.
+  std::ifstream in;
+  OpenConfiguration(in, cfg_name);
+  if (InputIsText()) {
+    SimpleCfg::GetParameters_cfg(in);
+  } else {
+    SimpleCfg::GetParameters_bcf(in);
+  }
+}
+
+void LoadAndChoose(SimpleCfg& cfg, std::istream& in, const std::string& cfg_name, int index,
+                   const Converter& converter) {
+  LoadConfiguration(cfg, in, index);
+  if (converter.check != nullptr) converter.check(cfg_name, index + 1);
+  SelectParticles(cfg, index);
+}
 
 void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index) {
   if (InputIsText()) {
@@ -97,13 +106,7 @@ std::string OutputFileName(const std::string& base_name, int index, int nconf,
 
 void RunConversion(const std::string& cfg_name, const std::string& base_name,
                    const Converter& converter) {
-  // Every opening of the file gets a stream of its own: a file stream opened again after close()
-  // keeps a tiny buffer with libc++, and crashes there when the file is a named pipe.
-  {
-    std::ifstream header;
-    OpenConfiguration(header, cfg_name);
-    ReadHeader(header);
-  }
+  ReadConfigurationHeader(cfg_name);
   SimpleCfg cfg;
   {
     // The numbers are read where they stand in the stream's buffer, and each refill is a call to

@@ -1,6 +1,7 @@
 #ifndef CFG2CMTX_DRIVER_CONVERSION_H
 #define CFG2CMTX_DRIVER_CONVERSION_H
 
+#include <fstream>
 #include <istream>
 #include <string>
 
@@ -23,9 +24,20 @@ extern const Converter kToExtendedXyz;   // cfg2xyz
 std::string OutputFileName(const std::string& base_name, int index, int nconf,
                            const std::string& extension);
 
+// Opens the configuration file, as text or binary by its kind.
+void OpenConfiguration(std::ifstream& in, const std::string& cfg_name);
+
+// Reads the header counts of the configuration file into cfg_state, as the run does first.
+void ReadConfigurationHeader(const std::string& cfg_name);
+
 // Loads configuration `index` (from 0) from the configuration stream into cfg; stops the run when
 // a binary load reports that nothing was loaded.
 void LoadConfiguration(SimpleCfg& cfg, std::istream& in, int index);
+
+// A configuration's steps before its file is written: the load, what the output needs of it,
+// and the choice of atoms.
+void LoadAndChoose(SimpleCfg& cfg, std::istream& in, const std::string& cfg_name, int index,
+                   const Converter& converter);
 
 // Converts every requested configuration, then shows the finish prompt and releases the
 // configuration. Every fatal problem ends inside through QuitProgram.

@@ -31,18 +31,22 @@ void Run(int argc, const char* const* argv, const Converter& converter) {
 }
 }  // namespace
 
-int RunProgram(int argc, const char* const* argv, const Converter& converter) {
-  UseUtf8Console();
+void StopOnLibraryFailures(const std::function<void()>& steps) {
   // What the C++ library throws (memory exhausted, a file-system or stream error) ends the run
   // as every other fatal problem does: a console window opened by a double-click must not vanish
   // without a word.
   try {
-    Run(argc, argv, converter);
+    steps();
   } catch (const std::bad_alloc&) {
     FatalStop({"There is not enough memory for this run, cannot run this way, exiting..."});
   } catch (const std::exception& error) {
     FatalStop(
         {std::string("The run has failed: ") + error.what(), "Cannot run this way, exiting..."});
   }
+}
+
+int RunProgram(int argc, const char* const* argv, const Converter& converter) {
+  UseUtf8Console();
+  StopOnLibraryFailures([&] { Run(argc, argv, converter); });
   return 0;
 }

@@ -1,7 +1,8 @@
 // Fuzz target: a whole run of the program, from the parameter file to the output files. The case
 // folders pin down what known inputs give; this harness looks for inputs that break what every
 // run must keep: no crash or memory fault, the inputs unchanged, and after a completed run every
-// announced output file whole, with one line per chosen atom.
+// announced output file whole, with one line per chosen atom, and the check that the page runs
+// before a run agreeing with the run.
 //
 // Input: the parameter file, a NUL byte, then the configuration file, saved under the name that
 // the parameter file gives. Without a NUL byte there is no configuration file. A name with a
@@ -22,9 +23,10 @@
 #include <vector>
 
 #include "config/cfg_state.h"
-#include "driver/console.h"
+#include "driver/contained_call.h"
 #include "driver/conversion.h"
 #include "driver/program.h"
+#include "driver/run_check.h"
 #include "params/parameter_file.h"
 
 // An absurd atom count is refused by the program's own allocation check: the sanitizer must hand
@@ -36,7 +38,6 @@ extern "C" const char* __asan_default_options() {
 namespace {
 namespace fs = std::filesystem;
 
-struct Stopped {};
 fs::path work_folder;
 
 void Check(bool kept, const char* what) {
@@ -51,12 +52,10 @@ std::string ReadFile(const std::string& name) {
   return content.str();
 }
 
-// A console that never waits and prints nothing, fatal stops turned into exceptions, and a fresh
-// working folder, into which the conversion writes.
+// A quit prompt that prints nothing, and a fresh working folder, into which the conversion
+// writes. Each run is contained: its console is gathered, and a fatal stop returns.
 void Prepare() {
-  std::cout.setstate(std::ios::badbit);
   std::cerr.setstate(std::ios::badbit);
-  SetQuitHook([] { throw Stopped{}; });
   work_folder =
       fs::temp_directory_path() / ("cfg2cmtx-fuzz-" + std::to_string(std::random_device()()));
   fs::create_directories(work_folder);
@@ -81,24 +80,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // A name too long for the file system leaves no file, as a missing one would.
   const bool written = fs::is_regular_file(cfg_name, error) && ReadFile(cfg_name) == configuration;
+  const bool check_stopped = CheckRun("run.par", kToCrystalMaker).stopped;
   ResetCfgState();
-  std::cin.clear(std::ios::eofbit);  // every prompt finds the console ended
-  try {
-    const char* const argv[] = {"cfg2cmtx", "run.par"};
-    RunProgram(2, argv, kToCrystalMaker);
-    const CfgState& s = cfg_state;
-    long long atoms = 2;  // MOLE and ATOM
-    for (std::size_t k = 0; k < s.nused.size(); ++k) atoms += std::clamp(s.nused[k], 0, s.ni[k]);
-    for (int i = 0; i < s.nconf; ++i) {
-      const std::string text = ReadFile(OutputFileName(BaseNameOf(cfg_name), i, s.nconf, ".cmtx"));
-      Check(text.compare(0, 10, "MOLE\nATOM\n") == 0, "output without its keyword lines");
-      Check(text.back() == '\n', "output ends inside a line");
-      // The slab of earlier configurations was chosen from their own coordinates.
-      Check(std::count(text.begin(), text.end(), '\n') == atoms ||
-                (s.choose_part == kSlab && i < s.nconf - 1),
-            "output without one line per chosen atom");
-    }
-  } catch (const Stopped&) {
+  const char* const argv[] = {"cfg2cmtx", "run.par"};
+  const ContainedRun run = RunContained([&] { RunProgram(2, argv, kToCrystalMaker); });
+  // The page's check meets every stop of a run before its first file; only a later
+  // configuration can stop a run that it passed.
+  Check(check_stopped == run.stopped || (run.stopped && cfg_state.nconf > 1),
+        "the check and the run disagree");
+  const CfgState& s = cfg_state;
+  long long atoms = 2;  // MOLE and ATOM
+  for (std::size_t k = 0; !run.stopped && k < s.nused.size(); ++k) {
+    atoms += std::clamp(s.nused[k], 0, s.ni[k]);
+  }
+  for (int i = 0; !run.stopped && i < s.nconf; ++i) {
+    const std::string text = ReadFile(OutputFileName(BaseNameOf(cfg_name), i, s.nconf, ".cmtx"));
+    Check(text.compare(0, 10, "MOLE\nATOM\n") == 0, "output without its keyword lines");
+    Check(text.back() == '\n', "output ends inside a line");
+    // The slab of earlier configurations was chosen from their own coordinates.
+    Check(std::count(text.begin(), text.end(), '\n') == atoms ||
+              (s.choose_part == kSlab && i < s.nconf - 1),
+          "output without one line per chosen atom");
   }
   Check(ReadFile("run.par") == parameters, "the parameter file was changed");
   Check(!written || ReadFile(cfg_name) == configuration, "the configuration file was changed");

@@ -27,21 +27,31 @@ function letGo(node, index) {
     spareBytes += slice.length;
   }
 }
+// A slice that the browser cannot read (the file was deleted or moved since it was chosen) is
+// what a disk error is to the program, EIO (29 in Emscripten's numbering): its read fails and it
+// says so in its own words. Module.readFailure keeps what the browser said, for the page.
+function readSlice(node, index) {
+  var blob = node.contents.slice(index * sliceSize, (index + 1) * sliceSize);
+  try {
+    return new Uint8Array(WORKERFS.reader.readAsArrayBuffer(blob));
+  } catch (error) {
+    Module["readFailure"] = Module["readFailure"] || { node: node, error: error };
+    throw new FS.ErrnoError(29);
+  }
+}
 WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
   var node = stream.node;
   if (position >= node.size) return 0;
   var index = Math.floor(position / sliceSize);
   node.slices = node.slices || [];
   var slice = node.slices[index];
-  if (!slice) {
-    var blob = node.contents.slice(index * sliceSize, (index + 1) * sliceSize);
-    slice = node.slices[index] = new Uint8Array(WORKERFS.reader.readAsArrayBuffer(blob));
-  }
+  if (!slice) slice = node.slices[index] = readSlice(node, index);
   if (node.passed === undefined || index < node.passed) node.passed = index;
   for (; node.passed < index; node.passed++) letGo(node, node.passed);
   var from = position - index * sliceSize;
   var count = Math.min(length, slice.length - from);
   bytesOf(buffer, offset, count).set(slice.subarray(from, from + count));
+  if (Module["onRead"]) Module["onRead"](node, position + count);
   return count;
 };
 

@@ -1,76 +1,163 @@
 // The page: the chosen files, the run of the programs in the Web Worker, the console, the
-// downloads, the parameter file form and the view.
+// downloads, the parameter file form and the view. A click on Run is one transaction: the page
+// locks its choices in the same tick, works on the files chosen at that moment, and ends in one
+// visible state: done, failed with words, or cancelled.
 import { setUpForm } from "./form.js";
 import { showAtoms } from "./view.js";
 
 const $ = (id) => document.getElementById(id);
-const chosen = { par: null, files: [], at: 0 }; // files: { file, path } with the folder part
 
 // --- the worker ---------------------------------------------------------------------------------
+// Each call has an id; the worker's messages for it (console, help, progress, then the answer or
+// an error) go to that call's handlers.
 let worker;
 let ready;
 const waiting = new Map();
-let onConsole = () => {};
-let onHelp = () => {};
+let calls = 0;
 function startWorker() {
   const source = new Blob([$("worker-source").textContent], { type: "text/javascript" });
   worker = new Worker(URL.createObjectURL(source));
-  ready = new Promise((resolve) => {
-    worker.onmessage = ({ data }) => {
-      if (data.type === "console") onConsole(data.stream, data.bytes);
-      else if (data.type === "help") onHelp(data.size);
-      else if ("ready" in data) resolve(data);
-      else {
-        waiting.get(data.id)?.(data);
-        waiting.delete(data.id);
-      }
-    };
-  });
+  let started;
+  ready = new Promise((resolve) => (started = resolve));
+  worker.onmessage = ({ data }) => {
+    if (data.type === "ready") return void started(data);
+    const handlers = waiting.get(data.id);
+    if (!handlers) return;
+    if (data.type === "answer" || data.type === "error") {
+      waiting.delete(data.id);
+      handlers.resolve(data);
+    } else handlers[data.type]?.(data);
+  };
   // A worker that dies (out of memory, say) answers nothing more: every call waiting on it ends
   // with the error, and a new worker takes its place.
   worker.onerror = (event) => {
     event.preventDefault();
-    for (const answer of waiting.values()) answer({ error: event.message || "the worker stopped" });
-    waiting.clear();
-    worker.terminate();
-    startWorker();
+    restartWorker({ type: "error", message: event.message || "the worker stopped" });
   };
 }
-let calls = 0;
-async function call(type, payload) {
-  await ready;
+function restartWorker(answer) {
+  worker.terminate();
+  for (const handlers of waiting.values()) handlers.resolve(answer);
+  waiting.clear();
+  startWorker();
+}
+async function call(type, payload, handlers = {}) {
+  const { ok, error } = await ready;
+  if (!ok) return { type: "error", message: error };
   return new Promise((resolve) => {
     const id = ++calls;
-    waiting.set(id, resolve);
+    waiting.set(id, { ...handlers, resolve });
     worker.postMessage({ type, id, ...payload });
   });
 }
 startWorker();
-ready.then(({ ready: ok, error }) => {
+ready.then(({ ok, error }) => {
   $("loading").textContent = ok ? "" : `The programs cannot run in this browser: ${error}`;
   $("run").disabled = !ok;
   document.body.dataset.readyMs = performance.now().toFixed(0);
   document.body.dataset.ready = ok;
 });
 
+// Plain words for a file that the browser could not read.
+const unreadable = (name, message) =>
+  `“${name}” could not be read (the browser says: ${message}); choose it again.`;
+
 // --- the chosen files ---------------------------------------------------------------------------
-const isPar = (name) => name.toLowerCase().endsWith(".par");
+// files: { file, path } with the folder part, if any. The parameter files are the one chosen on
+// its own, or else every .par among the files; when there are several, the user says which.
+const chosen = { par: null, files: [] };
+const isPar = (path) => path.toLowerCase().endsWith(".par");
+const parameterFiles = () =>
+  chosen.par ? [chosen.par] : chosen.files.filter((f) => isPar(f.path));
+function selectedPar() {
+  const pars = parameterFiles();
+  const choice = $("par-choice").value;
+  return pars.length === 1 ? pars[0] : choice && pars[Number(choice)];
+}
+
+// The configuration file for the name a parameter file gives: the chosen file at that path
+// relative to the parameter file's folder. A parameter file chosen on its own has no folder: the
+// file at the end of any chosen folder's path counts too. Files chosen one by one have no
+// folders: the one of the name's file name counts. Two that could match are not guessed between.
+function resolve(name, par) {
+  const folder = par.path.slice(0, par.path.lastIndexOf("/") + 1);
+  const parts = [];
+  for (const part of (folder + name).split("/")) {
+    if (part === "..") parts.pop();
+    else if (part && part !== ".") parts.push(part);
+  }
+  const wanted = parts.join("/");
+  let found = chosen.files.filter(
+    (f) => f.path === wanted || (!folder && f.path.endsWith(`/${wanted}`)),
+  );
+  if (!found.length) found = chosen.files.filter((f) => f.path === parts.at(-1));
+  return { found, wanted };
+}
+
+// What a run of the parameter file would use: { par, bytes, cfg } or { problem } in words.
+async function plan(par) {
+  if (!par) {
+    const several = parameterFiles().length > 1;
+    return {
+      problem: several ? "Choose which parameter file to run." : "Choose the parameter file.",
+    };
+  }
+  let bytes;
+  try {
+    bytes = new Uint8Array(await par.file.arrayBuffer());
+  } catch (error) {
+    return { problem: unreadable(par.path, error.message) };
+  }
+  const parName = par.file.name;
+  const named = await call("named", { inputs: [{ name: parName, bytes }] });
+  if (named.type !== "answer") return { problem: failure(named) };
+  // A parameter file that stops the program before it opens its configuration file runs alone.
+  if (!named.needed) return { par: parName, bytes };
+  const { found, wanted } = resolve(named.name, par);
+  if (found.length === 1) return { par: parName, bytes, cfg: { name: named.name, file: found[0] } };
+  return {
+    problem: found.length
+      ? `The parameter file names “${named.name}”, which could be any of ${found.length} chosen ` +
+        `files (${found.map((f) => f.path).join(", ")}): choose only the one it means, or the ` +
+        "folder that holds the parameter file."
+      : `The parameter file names the configuration file “${named.name}”, which is not among ` +
+        `the chosen files (looked for as “${wanted}”): choose it too, or the folder that holds it.`,
+  };
+}
+
+// Shows which files a run would use, or what is missing.
+let shownPlan = 0;
+async function showPlan() {
+  const mine = ++shownPlan;
+  const pars = parameterFiles();
+  $("par-choice-label").hidden = pars.length < 2;
+  const planned = await plan(selectedPar());
+  if (mine !== shownPlan) return;
+  $("chosen").textContent =
+    planned.problem ??
+    `The run will use ${planned.par}${planned.cfg ? ` and ${planned.cfg.file.path}` : ""}.`;
+}
+
 function choose({ par, files }) {
-  if (par) chosen.par = par;
+  if (par !== undefined) chosen.par = par;
   if (files) chosen.files = files;
-  if (!chosen.par) chosen.par = chosen.files.find((f) => isPar(f.path))?.file ?? null;
-  chosen.at = performance.now();
-  const names = chosen.files.map((f) => f.path).filter((p) => !isPar(p));
-  $("chosen").textContent = chosen.par
-    ? `Parameter file: ${chosen.par.name}; other files: ${names.length ? names.join(", ") : "none"}`
-    : "Choose the parameter file.";
+  const pars = parameterFiles();
+  $("par-choice").replaceChildren(
+    new Option("Which parameter file?", ""),
+    ...pars.map((f, k) => new Option(f.path, String(k))),
+  );
   $("message").textContent = "";
+  showPlan();
 }
 const listed = (input) =>
   [...input.files].map((file) => ({ file, path: file.webkitRelativePath || file.name }));
-$("par").onchange = () => choose({ par: $("par").files[0] });
+$("par").onchange = () => {
+  const file = $("par").files[0];
+  choose({ par: file ? { file, path: file.name } : null });
+};
 $("files").onchange = () => choose({ files: listed($("files")) });
 $("folder").onchange = () => choose({ files: listed($("folder")) });
+$("par-choice").onchange = showPlan;
 
 // Dropped files and folders; folders are read whole.
 async function entries(entry, path = "") {
@@ -88,48 +175,26 @@ async function entries(entry, path = "") {
 const section = $("run-section");
 section.ondragover = (event) => {
   event.preventDefault();
-  section.classList.add("dragging");
+  if (!running) section.classList.add("dragging");
 };
 section.ondragleave = () => section.classList.remove("dragging");
 section.ondrop = async (event) => {
   event.preventDefault();
   section.classList.remove("dragging");
+  if (running) return;
   const dropped = [...event.dataTransfer.items]
     .map((item) => item.webkitGetAsEntry())
     .filter(Boolean);
   const files = (await Promise.all(dropped.map((entry) => entries(entry)))).flat();
-  const pars = files.filter((f) => isPar(f.path));
-  choose({ par: pars.length === 1 ? pars[0].file : null, files });
+  choose({ par: null, files });
 };
-
-// The configuration file's name: the parameter file's first word, after a UTF-8 byte-order mark,
-// up to a NUL byte, as the program reads it. None for UTF-16, which the program refuses itself.
-function namedFile(bytes) {
-  if ((bytes[0] === 0xff && bytes[1] === 0xfe) || (bytes[0] === 0xfe && bytes[1] === 0xff))
-    return null;
-  let at = bytes[0] === 0xef && bytes[1] === 0xbb && bytes[2] === 0xbf ? 3 : 0;
-  const blank = (b) => b === 32 || (b >= 9 && b <= 13);
-  while (at < bytes.length && blank(bytes[at])) at++;
-  let end = at;
-  while (end < bytes.length && !blank(bytes[end]) && bytes[end] !== 0) end++;
-  return end > at ? new TextDecoder().decode(bytes.subarray(at, end)) : null;
-}
-
-// The chosen file for a name: the one whose path ends in the name's, folder part included, or
-// else the one of the same file name.
-function fileFor(name) {
-  const wanted = name.split("/").filter((part) => part && part !== "." && part !== "..");
-  const tail = (path, n) => path.split("/").slice(-n).join("/");
-  return (
-    chosen.files.find((f) => tail(f.path, wanted.length) === wanted.join("/")) ??
-    chosen.files.find((f) => tail(f.path, 1) === wanted.at(-1))
-  )?.file;
-}
 
 // --- the run ------------------------------------------------------------------------------------
 const programs = { cmtx: ["cfg2cmtx"], xyz: ["cfg2xyz"], both: ["cfg2cmtx", "cfg2xyz"] };
 let outputs = [];
+let outputsName = "";
 let urls = [];
+let running = false;
 
 // One program's part of the console: the help text folded into its first line, then the rest
 // as printed, standard error marked. The text is exactly the bytes, decoded as UTF-8.
@@ -140,15 +205,15 @@ function consoleBlock(command) {
   const help = document.createElement("details");
   const summary = document.createElement("summary");
   help.append(summary);
-  block.append(help);
   $("console").append(block);
   const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
   let helpLeft = 0;
   return {
-    help(size) {
+    help({ size }) {
       helpLeft = size;
+      block.prepend(help);
     },
-    write(stream, bytes) {
+    console({ stream, bytes }) {
       if (stream === 1 && helpLeft > 0) {
         const part = bytes.subarray(0, helpLeft);
         helpLeft -= part.length;
@@ -163,6 +228,10 @@ function consoleBlock(command) {
       span.textContent = decoders[stream].decode(bytes, { stream: true });
       block.append(span);
       $("console").scrollTop = $("console").scrollHeight;
+    },
+    progress({ done, total }) {
+      $("progress").max = total;
+      $("progress").value = done;
     },
   };
 }
@@ -179,67 +248,75 @@ function clearRun() {
   delete $("zip").dataset.ready;
 }
 
-const MiB = (bytes) => `${(bytes / 1048576).toFixed(bytes < 10485760 ? 1 : 0)} MiB`;
-
-// The body's data-run is "running", then "done" when the run has ended in any way.
-async function run() {
-  document.body.dataset.run = "running";
-  try {
-    await runChosen();
-  } finally {
-    document.body.dataset.run = "done";
-    $("run").disabled = false;
-  }
+// The choices that a run must not see change under it.
+function lock(locked) {
+  running = locked;
+  for (const id of ["par", "files", "folder", "par-choice", "program", "run"])
+    $(id).disabled = locked;
+  $("form-use").disabled = locked || $("form-check").dataset.ok !== "true";
+  $("cancel").hidden = !locked;
+  $("progress").hidden = !locked;
+  document.body.dataset.run = locked ? "running" : "done";
 }
 
-async function runChosen() {
+const MiB = (bytes) => `${(bytes / 1048576).toFixed(bytes < 10485760 ? 1 : 0)} MiB`;
+
+$("run").onclick = () => {
+  if (running) return;
+  const started = performance.now();
+  const snapshot = { par: selectedPar(), programs: programs[$("program").value] };
+  lock(true);
   clearRun();
-  if (!chosen.par) {
-    $("message").textContent = "Choose the parameter file first.";
-    return;
-  }
-  const parBytes = new Uint8Array(await chosen.par.arrayBuffer());
-  const inputs = [{ name: chosen.par.name, bytes: parBytes }];
-  const cfgName = namedFile(parBytes);
-  if (cfgName) {
-    const file = fileFor(cfgName);
-    if (!file) {
-      $("message").textContent =
-        `The parameter file names the configuration file “${cfgName}”, which is not among the ` +
-        "chosen files: choose it too, or the folder that holds it.";
-      return;
-    }
-    if (file.size === 0) $("message").textContent = `“${cfgName}” is empty.`;
-    inputs.push({ name: cfgName, blob: file });
-  }
-  $("run").disabled = true;
+  runChosen(snapshot, started)
+    .catch((error) => ($("message").textContent = `The page failed: ${error.message}`))
+    .finally(() => {
+      lock(false);
+      $("outcome").focus();
+    });
+};
+
+// Cancel ends the worker, and every call waiting on it with it.
+$("cancel").onclick = () => restartWorker({ type: "cancelled" });
+
+async function runChosen(snapshot, started) {
+  const planned = await plan(snapshot.par);
+  if (planned.problem) return void ($("message").textContent = planned.problem);
+  outputsName = planned.par.replace(/\.[^.]*$/, "");
+  const inputs = [{ name: planned.par, bytes: planned.bytes }];
+  if (planned.cfg) inputs.push({ name: planned.cfg.name, blob: planned.cfg.file.file });
   let status = null;
   let info = null;
   let memory = 0;
   const files = new Map();
-  for (const program of programs[$("program").value]) {
-    const block = consoleBlock(`${program} ${chosen.par.name}`);
-    onConsole = block.write;
-    onHelp = block.help;
-    const answer = await call("run", { program, inputs, args: [chosen.par.name] });
-    if (answer.error) {
-      $("message").textContent = `The browser stopped the run: ${answer.error}`;
-      status = "stopped";
+  for (const program of snapshot.programs) {
+    const block = consoleBlock(`${program} ${planned.par}`);
+    $("progress").value = 0;
+    const answer = await call("run", { program, inputs, args: [planned.par] }, block);
+    status = answer.status ?? null;
+    memory = Math.max(memory, answer.memory ?? 0);
+    if (answer.type !== "answer" || answer.unreadable || status !== 0) {
+      $("message").textContent = failure(answer);
       break;
     }
-    status = answer.status;
-    memory = Math.max(memory, answer.memory);
-    if (status !== 0) break;
     info = answer.info;
     for (const file of answer.files) files.set(file.path, file);
   }
-  $("status").textContent = String(status);
-  if (status === 0) showFiles([...files.values()], info);
+  $("status").textContent = status === null ? "" : String(status);
+  if (status !== 0) return;
+  showFiles([...files.values()], info);
   const written = [...files.values()].reduce((sum, file) => sum + file.size, 0);
   $("memory").textContent = `(memory: WebAssembly ${MiB(memory)}, files written ${MiB(written)})`;
-  document.body.dataset.seconds = ((performance.now() - chosen.at) / 1000).toFixed(3);
+  document.body.dataset.seconds = ((performance.now() - started) / 1000).toFixed(3);
 }
-$("run").onclick = run;
+
+// What the page says of a run that did not complete; the program's own words are in the console.
+function failure(answer) {
+  if (answer.type === "cancelled") return "Cancelled";
+  if (answer.file) return unreadable(answer.file, answer.message);
+  if (answer.unreadable) return unreadable(answer.unreadable.file, answer.unreadable.message);
+  if (answer.type === "error") return `The browser stopped the run: ${answer.message}`;
+  return "";
+}
 
 function showFiles(files, info) {
   outputs = files;
@@ -253,7 +330,7 @@ function showFiles(files, info) {
     item.append(link, ` (${file.size.toLocaleString("en")} bytes)`);
     if (/\.(cmtx|xyz)$/.test(file.path)) {
       const view = document.createElement("button");
-      view.textContent = "View";
+      view.textContent = `View ${link.download}`;
       view.onclick = () => viewFile(file, info);
       item.append(view);
     }
@@ -267,26 +344,33 @@ $("zip").onclick = async (event) => {
   if ($("zip").dataset.ready) return;
   event.preventDefault();
   $("zip").textContent = "Packing…";
-  const { blob, error } = await call("zip", { files: outputs });
+  const answer = await call("zip", { files: outputs });
   $("zip").textContent = "All files as one .zip";
-  if (error) return void ($("message").textContent = `The zip could not be made: ${error}`);
-  $("zip").href = URL.createObjectURL(blob);
+  if (answer.type !== "answer") {
+    $("message").textContent = `The zip could not be made: ${answer.message ?? "cancelled"}`;
+    return;
+  }
+  $("zip").href = URL.createObjectURL(answer.blob);
   urls.push($("zip").href);
-  $("zip").download = `${chosen.par.name.replace(/\.[^.]*$/, "")}.zip`;
+  $("zip").download = `${outputsName}.zip`;
   $("zip").dataset.ready = "true";
   $("zip").click();
 };
 
 async function viewFile(file, info) {
   $("view-note").textContent = "Reading the atoms…";
-  const { atoms, error } = await call("atoms", { blob: file.blob, name: file.path });
-  if (error) return void ($("view-note").textContent = `The file cannot be shown: ${error}`);
+  const answer = await call("atoms", { blob: file.blob, name: file.path });
+  if (answer.type !== "answer") {
+    $("view-note").textContent = `The file cannot be shown: ${answer.message ?? "cancelled"}`;
+    return;
+  }
+  const { atoms } = answer;
   // The reduced coordinates -1 ... +1 span a cube of twice the box length, which holds every box.
   const edge = 2 * info.box;
   const slab = info.option === 4 ? { axis: info.axis, min: info.min, max: info.max } : null;
   let drawn;
   try {
-    drawn = showAtoms($("view"), atoms, edge, slab);
+    drawn = showAtoms($("view"), atoms, edge, slab, file.path);
   } catch (problem) {
     $("view-note").textContent = `This browser cannot draw in 3D here (WebGL): ${problem.message}`;
     return;
@@ -304,4 +388,4 @@ async function viewFile(file, info) {
   );
 }
 
-setUpForm({ $, call, choose });
+setUpForm({ $, call, choose, unreadable, programs });

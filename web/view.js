@@ -9,6 +9,7 @@ import {
   DirectionalLight,
   DoubleSide,
   EdgesGeometry,
+  Group,
   BufferAttribute,
   BufferGeometry,
   IcosahedronGeometry,
@@ -42,9 +43,60 @@ const PALETTE = [
   "#17becf",
 ];
 
-let renderer;
-let controls;
-let scene;
+// Made once, with the first file shown: each file then replaces the one group of what it draws.
+let view = null;
+
+function makeView(container) {
+  const renderer = new WebGLRenderer({ antialias: true, preserveDrawingBuffer: true }); // may throw
+  renderer.setPixelRatio(window.devicePixelRatio);
+  renderer.domElement.setAttribute("role", "img");
+  container.append(renderer.domElement);
+  const scene = new Scene();
+  scene.background = new Color("#fff");
+  scene.add(new AmbientLight("#fff", 1.2));
+  const camera = new PerspectiveCamera(40, 1, 0.01, 100);
+  camera.add(new DirectionalLight("#fff", 2));
+  scene.add(camera);
+  const controls = new OrbitControls(camera, renderer.domElement);
+  const made = { renderer, scene, camera, controls, group: null, edge: 1 };
+  made.render = () => renderer.render(scene, camera);
+  controls.addEventListener("change", made.render);
+  new ResizeObserver(() => fit(made, container)).observe(container);
+  return made;
+}
+
+// The whole box in sight, however narrow the view: the camera stands back far enough for the
+// box's enclosing sphere to fit the narrower of the two angles of view.
+function fit(made, container) {
+  const { renderer, camera, controls, edge } = made;
+  const width = Math.max(container.clientWidth, 1);
+  const height = Math.max(container.clientHeight, 1);
+  renderer.setSize(width, height);
+  camera.aspect = width / height;
+  const vertical = (camera.fov * Math.PI) / 180;
+  const horizontal = 2 * Math.atan(Math.tan(vertical / 2) * camera.aspect);
+  const distance =
+    ((edge * Math.sqrt(3)) / 2 / Math.sin(Math.min(vertical, horizontal) / 2)) * 1.05;
+  const centre = edge / 2;
+  controls.target.set(centre, centre, centre);
+  const direction = camera.position.clone().sub(controls.target);
+  if (direction.lengthSq() === 0 || !made.placed) direction.set(2.1, 1.5, 2.6);
+  camera.position.copy(controls.target).add(direction.setLength(distance));
+  camera.near = edge / 100;
+  camera.far = edge * 20;
+  camera.updateProjectionMatrix();
+  controls.update();
+  made.render();
+}
+
+// What a group holds is given back to the graphics card: geometries, materials, textures.
+function dispose(group) {
+  group?.traverse((object) => {
+    object.geometry?.dispose();
+    object.material?.map?.dispose();
+    object.material?.dispose();
+  });
+}
 
 // A white disc, the shape of every point.
 function disc() {
@@ -92,45 +144,48 @@ function atomsObject(atoms, radius) {
 }
 
 // Shows the atoms in the container; returns what the page says about the drawing.
-export function showAtoms(container, atoms, edge, slab) {
-  if (!renderer) {
-    renderer = new WebGLRenderer({ antialias: true, preserveDrawingBuffer: true }); // may throw
-    renderer.setPixelRatio(window.devicePixelRatio);
-    container.append(renderer.domElement);
-    new ResizeObserver(() => {
-      renderer.setSize(container.clientWidth, container.clientHeight);
-      if (controls) {
-        controls.object.aspect = container.clientWidth / container.clientHeight;
-        controls.object.updateProjectionMatrix();
-        renderer.render(scene, controls.object);
-      }
-    }).observe(container);
-  }
-  renderer.setSize(container.clientWidth, container.clientHeight);
-  controls?.dispose();
-  scene?.traverse((object) => {
-    object.geometry?.dispose();
-    object.material?.dispose();
-  });
-  scene = new Scene();
-  scene.background = new Color("#fff");
+export function showAtoms(container, atoms, edge, slab, name) {
+  view ??= makeView(container);
   const count = atoms.types.length;
   atoms.colors = atoms.symbols.map((_, type) => PALETTE[type % PALETTE.length]);
   atoms.counts = atoms.symbols.map(() => 0);
   for (let i = 0; i < count; i++) atoms.counts[atoms.types[i]]++;
+  const group = new Group();
   // Atoms nearly touch at this radius when they fill the box evenly; a few atoms stay small.
   const radius = Math.min((0.3 * edge) / Math.cbrt(Math.max(count, 1)), 0.04 * edge);
   const object = atomsObject(atoms, radius);
   object.frustumCulled = false; // a coordinate that is not a number would hide every atom
-  scene.add(object);
+  group.add(object, boxEdges(edge), ...(slab ? slabPlanes(edge, slab) : []));
+  dispose(view.group);
+  if (view.group) view.scene.remove(view.group);
+  view.scene.add(group);
+  view.group = group;
+  view.edge = edge;
+  fit(view, container);
+  view.placed = true;
+  view.renderer.domElement.setAttribute(
+    "aria-label",
+    `${name}: ${count.toLocaleString("en")} atoms of ${atoms.symbols.length} types ` +
+      `(${atoms.symbols.join(", ")}) in a box of edge ${edge}` +
+      (slab ? `, with the slab's planes at ${slab.min} and ${slab.max} on axis ${slab.axis}` : ""),
+  );
+  return count > SPHERES
+    ? `More than ${SPHERES.toLocaleString("en")} atoms: drawn as points, a lighter style.`
+    : "";
+}
+
+function boxEdges(edge) {
   const box = new LineSegments(
     new EdgesGeometry(new BoxGeometry(edge, edge, edge)),
     new LineBasicMaterial({ color: "#444" }),
   );
   box.position.set(edge / 2, edge / 2, edge / 2);
-  scene.add(box);
-  // The slab's limits are reduced coordinates: the plane of r lies at (r + 1) * edge / 2.
-  for (const limit of slab ? [slab.min, slab.max] : []) {
+  return box;
+}
+
+// The slab's limits are reduced coordinates: the plane of r lies at (r + 1) * edge / 2.
+function slabPlanes(edge, slab) {
+  return [slab.min, slab.max].map((limit) => {
     const material = new MeshBasicMaterial({
       color: "#e8a33d",
       transparent: true,
@@ -139,30 +194,10 @@ export function showAtoms(container, atoms, edge, slab) {
       depthWrite: false,
     });
     const plane = new Mesh(new PlaneGeometry(edge, edge), material);
-    const at = ((limit + 1) * edge) / 2;
     plane.position.set(edge / 2, edge / 2, edge / 2);
     if (slab.axis === 0) plane.rotation.y = Math.PI / 2;
     if (slab.axis === 1) plane.rotation.x = Math.PI / 2;
-    plane.position.setComponent(slab.axis, at);
-    scene.add(plane);
-  }
-  scene.add(new AmbientLight("#fff", 1.2));
-  const camera = new PerspectiveCamera(
-    40,
-    container.clientWidth / container.clientHeight,
-    edge / 100,
-    edge * 20,
-  );
-  const light = new DirectionalLight("#fff", 2);
-  camera.add(light);
-  scene.add(camera);
-  camera.position.set(edge * 2.1, edge * 1.5, edge * 2.6);
-  controls = new OrbitControls(camera, renderer.domElement);
-  controls.target.set(edge / 2, edge / 2, edge / 2);
-  controls.addEventListener("change", () => renderer.render(scene, camera));
-  controls.update();
-  renderer.render(scene, camera);
-  return count > SPHERES
-    ? `More than ${SPHERES.toLocaleString("en")} atoms: drawn as points, a lighter style.`
-    : "";
+    plane.position.setComponent(slab.axis, ((limit + 1) * edge) / 2);
+    return plane;
+  });
 }

@@ -1,5 +1,8 @@
-// The page's Web Worker: runs the programs and the form's checks in the WebAssembly module, reads
-// output files for the view and packs them into a zip, so that the page never waits on them.
+// The page's Web Worker: runs the programs and asks them what the page needs to know before a run
+// (what a parameter file names, a header, whether a run would stop), reads output files for the
+// view and packs them into a zip, so that the page never waits on them. Every message it sends
+// carries a type and the id of the call it belongs to: "ready" (id 0), and per call "console",
+// "help" and "progress" while it works, then "answer" or "error".
 import { Zip, ZipDeflate } from "fflate";
 import { parseAtoms } from "./atoms.js";
 
@@ -16,10 +19,20 @@ const READ_AHEAD = 512 << 20;
 /* global WASM_BASE64, createConverter */
 const compiled = WebAssembly.compile(Uint8Array.from(atob(WASM_BASE64), (c) => c.charCodeAt(0)));
 
-// A fresh instance of the program, whose console goes to `console`: byte by byte, standard output
-// and error in the order they were written, sent on at every line end. Standard input is at its
-// end, as when the console program runs with </dev/null.
-async function instance(console, program = "cfg2cmtx") {
+const messageOf = (error) => String(error && error.message ? error.message : error);
+
+// A file the browser cannot read any more: the page says so in plain words.
+class Unreadable extends Error {
+  constructor(name, error) {
+    super(messageOf(error));
+    this.file = name;
+  }
+}
+
+// A fresh instance of the program. Its console goes to `console`, byte by byte, standard output
+// and error in the order they were written, sent on at every line end; without one it is
+// dropped. Standard input is at its end, as when the console program runs with </dev/null.
+async function instance({ program = "cfg2cmtx", console = () => {} } = {}) {
   let pending = [];
   let stream = 1;
   const flush = () => {
@@ -32,7 +45,9 @@ async function instance(console, program = "cfg2cmtx") {
     pending.push(byte);
     if (byte === 10) flush();
   };
-  const module = await createConverter({
+  let failed;
+  const failure = new Promise((_, reject) => (failed = reject));
+  const made = createConverter({
     noInitialRun: true,
     thisProgram: program,
     sliceSize: SLICE,
@@ -41,34 +56,37 @@ async function instance(console, program = "cfg2cmtx") {
     stderr: writer(2),
     instantiateWasm(imports, receive) {
       compiled
-        .then((wasm) => WebAssembly.instantiate(wasm, imports).then((made) => receive(made, wasm)))
-        .catch((error) => postMessage({ error: String(error) }));
+        .then((wasm) => WebAssembly.instantiate(wasm, imports).then((done) => receive(done, wasm)))
+        .catch(failed);
       return {};
     },
   });
+  const module = await Promise.race([made, failure]);
   module.flushConsole = flush;
   return module;
 }
 
-// A fresh instance with the given files placed, whose standard output is gathered as text into
-// `printed.text`: the form's calls, which show the program's messages.
-async function quietInstance(inputs) {
-  const printed = { text: "" };
-  const module = await instance((stream, bytes) => {
-    if (stream === 1) printed.text += new TextDecoder().decode(bytes);
-  });
-  place(module, inputs);
-  return { module, printed };
+// What an export of the module answers: a JSON object.
+const ask = (module, name, types, args) => JSON.parse(module.ccall(name, "string", types, args));
+
+// Throws Unreadable when the browser cannot read the chosen file (deleted or moved since).
+async function probe({ name, blob }) {
+  try {
+    await blob.slice(0, 1).arrayBuffer();
+  } catch (error) {
+    throw new Unreadable(name, error);
+  }
 }
 
-const messageOf = (error) => String(error && error.message ? error.message : error);
-
 // The slices of a file read whole, in one request to the browser (faster than several at once);
-// none for a file above READ_AHEAD, or one that cannot be read now: the run's reads then ask for
-// each slice themselves, and meet any error there, as the program's reads.
-async function readAhead(blob) {
-  if (blob.size > READ_AHEAD) return [];
-  const bytes = new Uint8Array(await blob.arrayBuffer().catch(() => new ArrayBuffer(0)));
+// none for a file above READ_AHEAD, which the run's reads then ask for slice by slice.
+async function readAhead(input) {
+  if (input.blob.size > READ_AHEAD) return probe(input).then(() => []);
+  const bytes = new Uint8Array(
+    await input.blob.arrayBuffer().catch((error) => {
+      throw new Unreadable(input.name, error);
+    }),
+  );
   const slices = [];
   for (let at = 0; at < bytes.length; at += SLICE) slices.push(bytes.subarray(at, at + SLICE));
   return slices;
@@ -84,7 +102,11 @@ function place(module, inputs, slices = []) {
   const mounted = inputs.filter((input) => input.blob);
   const blobs = mounted.map((input, i) => ({ name: String(i), data: input.blob }));
   FS.mount(module.WORKERFS, { blobs }, INPUT);
-  slices.forEach((read, i) => (FS.lookupPath(`${INPUT}/${i}`).node.slices = read));
+  mounted.forEach((input, i) => {
+    const { node } = FS.lookupPath(`${INPUT}/${i}`);
+    node.slices = slices[i];
+    node.shownName = input.name;
+  });
   FS.chdir(WORK);
   for (const input of inputs) {
     const path = input.name.startsWith("/") ? input.name : `${WORK}/${input.name}`;
@@ -94,7 +116,17 @@ function place(module, inputs, slices = []) {
   }
 }
 
-// Every regular file under the working folder but the inputs: what the run wrote.
+// A fresh instance with the files placed, for what the page asks before a run; the mounted files
+// are read as the program needs them.
+async function placed(inputs) {
+  await Promise.all(inputs.filter((input) => input.blob).map(probe));
+  const module = await instance();
+  place(module, inputs);
+  return module;
+}
+
+// Every regular file under the working folder but the inputs: what the run wrote. A file without
+// an extension (index) is offered as bytes, which browsers save under its own name.
 function written(module, inputs) {
   const { FS } = module;
   const names = new Set(inputs.map((input) => FS.lookupPath(input.name, { follow: false }).path));
@@ -106,7 +138,8 @@ function written(module, inputs) {
         name === "." || name === ".." ? null : FS.lookupPath(path, { follow: false }).node;
       if (node && FS.isDir(node.mode)) walk(path);
       else if (node && FS.isFile(node.mode) && !names.has(path)) {
-        const blob = new Blob(module.fileParts(node));
+        const type = name.includes(".") ? "" : "application/octet-stream";
+        const blob = new Blob(module.fileParts(node), { type });
         files.push({ path: path.slice(WORK.length + 1), blob, size: blob.size });
       }
     }
@@ -115,55 +148,66 @@ function written(module, inputs) {
   return files;
 }
 
+// Reports how far the run has read its configuration file, in steps of a two-hundredth.
+function progressOf(module, id) {
+  let shown = -1;
+  module.onRead = (node, done) => {
+    const step = Math.floor((200 * done) / node.size);
+    if (!node.shownName || step === shown) return;
+    shown = step;
+    postMessage({ type: "progress", id, done, total: node.size });
+  };
+}
+
 const tasks = {
   // One program on the parameter file: the console as it comes, then the exit status and, after
-  // a completed run, the files it wrote.
-  async run({ program, inputs, args }) {
+  // a completed run, the files it wrote. A file that the browser could not read is named.
+  async run({ id, program, inputs, args }) {
+    const console = (stream, bytes) => postMessage({ type: "console", id, stream, bytes });
     const [module, slices] = await Promise.all([
-      instance((stream, bytes) => postMessage({ type: "console", stream, bytes }), program),
-      Promise.all(inputs.filter((input) => input.blob).map((input) => readAhead(input.blob))),
+      instance({ program, console }),
+      Promise.all(inputs.filter((input) => input.blob).map(readAhead)),
     ]);
     place(module, inputs, slices);
-    postMessage({
-      type: "help",
-      size: module.ccall("help_size", "number", ["number"], [program === "cfg2xyz"]),
-    });
+    const xyz = program === "cfg2xyz" ? 1 : 0;
+    postMessage({ type: "help", id, ...ask(module, "help_size", ["number"], [xyz]) });
+    progressOf(module, id);
     let status;
     try {
       status = module.callMain(args);
-    } catch (error) {
+    } finally {
       module.flushConsole();
-      return { status: null, error: messageOf(error) };
     }
-    module.flushConsole();
+    // The WebAssembly memory never shrinks: its size is the most the run used.
+    const memory = module.HEAP8.length;
+    const failure = module.readFailure;
+    if (failure) {
+      const file = failure.node.shownName;
+      return { status, files: [], memory, unreadable: { file, message: messageOf(failure.error) } };
+    }
     // A run that stops offers nothing, not even the files of earlier configurations.
     const files = status === 0 ? written(module, inputs) : [];
-    const at = module._last_run() / 8;
-    const [box, option, axis, min, max] = module.HEAPF64.slice(at, at + 5);
-    // The WebAssembly memory never shrinks: its size is the most the run used.
-    return { status, files, info: { box, option, axis, min, max }, memory: module.HEAP8.length };
+    return { status, files, memory, info: ask(module, "last_run", [], []) };
   },
 
-  // The header of a configuration file, read twice: the first read learns the type count.
+  // The configuration file that the parameter file names, as the program reads it.
+  async named({ inputs }) {
+    return ask(await placed(inputs), "named_file", ["string"], [inputs[0].name]);
+  },
+
+  // The header of a configuration file, as a run reads it.
   async header({ inputs }) {
-    const { module, printed } = await quietInstance(inputs);
-    const read = (types) =>
-      JSON.parse(
-        module.ccall("read_header", "string", ["string", "number"], [inputs[0].name, types]),
-      );
-    let header = read(-1);
-    if (header.kind !== 0) {
-      printed.text = "";
-      header = read(header.types);
-    }
-    return { header, messages: printed.text };
+    return ask(await placed(inputs), "read_header", ["string"], [inputs[0].name]);
   },
 
-  // What a run would say about a parameter file before it converts, and whether it would stop.
-  async check({ inputs }) {
-    const { module, printed } = await quietInstance(inputs);
-    const ok = module.ccall("check_parameters", "number", ["string"], [inputs[0].name]) === 1;
-    return { ok, messages: printed.text.replace(/SimpleCfg destructor\n$/, "") };
+  // Whether a run of each program would stop before its first file, and with what messages.
+  async check({ inputs, programs }) {
+    const module = await placed(inputs);
+    const verdicts = programs.map((program) => ({
+      program,
+      ...ask(module, "check_run", ["string", "number"], [inputs[0].name, program === "cfg2xyz"]),
+    }));
+    return { verdicts };
   },
 
   // The chosen atoms of an output file, for the view.
@@ -200,15 +244,17 @@ const tasks = {
 };
 
 compiled.then(
-  () => postMessage({ ready: true }),
-  (error) => postMessage({ ready: false, error: String(error) }),
+  () => postMessage({ type: "ready", id: 0, ok: true }),
+  (error) => postMessage({ type: "ready", id: 0, ok: false, error: messageOf(error) }),
 );
 
 onmessage = async ({ data }) => {
+  const { id } = data;
   try {
     const { transfer = [], ...answer } = await tasks[data.type](data);
-    postMessage({ id: data.id, ...answer }, transfer);
+    postMessage({ type: "answer", id, ...answer }, transfer);
   } catch (error) {
-    postMessage({ id: data.id, error: messageOf(error) });
+    const unreadable = error instanceof Unreadable ? { file: error.file } : {};
+    postMessage({ type: "error", id, message: messageOf(error), ...unreadable });
   }
 };

@@ -1,12 +1,15 @@
-// Drives the offline page in headless Chromium for bench/web/run.sh:
+// Drives the offline page in a headless browser for bench/web/run.sh (BROWSER: chromium, the
+// default, or firefox):
 //   node page.mjs PAGE ready RUNS                      prints the page's ready times (ms)
 //   node page.mjs PAGE run PROGRAM PAR CFG             prints seconds, memory, and the
 //                                                      SHA-256 of each download
-// A run is timed by the page itself: from the last file chosen to the downloads ready.
-import { launchChromium } from "../../tools/chromium.mjs";
+//   node page.mjs FLOOR floor SIZE CFG                 prints the floor page's seconds for CFG
+//                                                      and an output of SIZE bytes
+// A run is timed by the page itself: from the click on Run to the downloads ready.
+import { launchBrowser } from "../../tools/browsers.mjs";
 
 const [url, what, ...rest] = process.argv.slice(2);
-const browser = await launchChromium({ protocolTimeout: 600000 });
+const browser = await launchBrowser(process.env.BROWSER || "chromium", { protocolTimeout: 600000 });
 try {
   const page = await browser.newPage();
   const open = async () => {
@@ -18,10 +21,17 @@ try {
     const times = [];
     for (let i = 0; i < Number(rest[0]); i++) times.push(await open());
     console.log(times.join(" "));
+  } else if (what === "floor") {
+    const [size, cfg] = rest;
+    await page.goto(`file://${url}`);
+    await page.$eval("#size", (input, value) => (input.value = value), size);
+    await (await page.$("#files")).uploadFile(cfg);
+    await page.click("#run");
+    await page.waitForSelector("body[data-run=done]", { timeout: 0 });
+    console.log(await page.$eval("body", (body) => body.dataset.seconds));
   } else {
     const [program, par, cfg] = rest;
     await open();
-    // The program first: the time runs from the last file chosen, and Run follows at once.
     await page.select("#program", program);
     await (await page.$("#par")).uploadFile(par);
     await (await page.$("#files")).uploadFile(cfg);

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The offline page against the native programs, side by side in one run, in headless Chromium:
+# The offline page against the native programs, side by side in one run, in a headless browser:
 #   bench/web/run.sh
 # - the 1,000,000-atom text configuration of bench/, all atoms (option 2), converted to .xyz and
-#   to .cmtx: the page's time from the file chosen to the downloads ready (the page measures it)
-#   against the native program's wall time, runs alternating, medians and their ratio (target
-#   at most 2); each download must equal the native program's file byte for byte;
+#   to .cmtx: the page's time from the click on Run to the downloads ready (the page measures it),
+#   the floor's (bench/web/floor.html: the file read whole and an output of the native file's size
+#   offered, what no page can avoid) and the native program's wall time, runs alternating, medians.
+#   Targets: .xyz page <= floor + 2 x native, .cmtx page <= native. Each download must equal the
+#   native program's file byte for byte;
+# - with BEFORE set to an earlier page, that page too, in the same alternation (what a change
+#   costs, progress and Cancel for example);
 # - the binary configuration and the collection of 200 configurations of bench/, all atoms, to
 #   .xyz and .cmtx, once: the page reads them in several slices too, and its files must equal the
 #   native program's;
@@ -12,9 +16,10 @@
 #   the page says how much memory it used;
 # - the page's time from opening from disk to ready to run (target under 1 s), and its size
 #   (target under 2 MB).
-# Environment: RUNS (default 5), BENCH_DATA (default /tmp/cfg2cmtx-bench, about 1.5 GB for the
-# inputs and outputs), PAGE (default build-wasm/cfg2cmtx.html), NATIVE (default
-# build-web-native, built here with the benchmark tools when missing).
+# Environment: BROWSER (chromium, the default, or firefox), RUNS (default 5), BENCH_DATA (default
+# /tmp/cfg2cmtx-bench, about 1.5 GB for the inputs and outputs), PAGE (default
+# build-wasm/cfg2cmtx.html), BEFORE, NATIVE (default build-web-native, built here with the
+# benchmark tools when missing).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 runs="${RUNS:-5}"
@@ -49,10 +54,10 @@ native_run() {
   (cd "$out" && "$native/$1" "$2" </dev/null >/dev/null)
   awk -v start="$start" -v end="$EPOCHREALTIME" 'BEGIN { print end - start }'
 }
-# page PROGRAM PAR CFG: the page's seconds; the downloads' hashes must be the native files'.
+# page PROGRAM PAR CFG [PAGE]: the page's seconds; the downloads' hashes must be the native files'.
 page_run() {
   local shown
-  shown=$(node "$driver" "$page" run "$1" "$data/$2" "$data/$3")
+  shown=$(node "$driver" "${4:-$page}" run "$1" "$data/$2" "$data/$3")
   if [ "$2" != huge.par ]; then
     (cd "$data/native-cfg2$1" && sha256sum --quiet -c <(tail -n +2 <<<"$shown")) >&2 ||
       { echo "the page's files differ from the native program's" >&2; exit 1; }
@@ -60,17 +65,25 @@ page_run() {
   head -n 1 <<<"$shown"
 }
 
-echo "1,000,000 atoms, all, $runs runs alternating (medians, seconds)"
-printf '%-6s %10s %10s %8s\n' output native page ratio
+echo "1,000,000 atoms, all, $runs runs alternating in ${BROWSER:-chromium} (medians, seconds)"
+printf '%-6s %8s %8s %8s %8s %8s  %s\n' output native floor page before target "page <= target"
+floor="$root/bench/web/floor.html"
 for kind in xyz cmtx; do
-  native_times="" page_times=""
+  native_times="" floor_times="" page_times="" before_times=""
   for _ in $(seq "$runs"); do
     native_times+=" $(native_run "cfg2$kind" text_all.par)"
+    size=$(stat -c %s "$data/native-cfg2$kind/big.$kind")
+    floor_times+=" $(node "$driver" "$floor" floor "$size" "$data/big.cfg")"
     page_times+=" $(page_run "$kind" text_all.par big.cfg | cut -f 1)"
+    [ -z "${BEFORE:-}" ] || before_times+=" $(page_run "$kind" text_all.par big.cfg "$BEFORE" | cut -f 1)"
   done
   n=$(median <<<"$native_times")
+  f=$(median <<<"$floor_times")
   p=$(median <<<"$page_times")
-  printf '%-6s %10.3f %10.3f %8.2f\n' ".$kind" "$n" "$p" "$(awk -v p="$p" -v n="$n" 'BEGIN { print p / n }')"
+  b=$(median <<<"${before_times:-0}")
+  target=$(awk -v kind="$kind" -v n="$n" -v f="$f" 'BEGIN { print kind == "xyz" ? f + 2 * n : n }')
+  printf '%-6s %8.3f %8.3f %8.3f %8.3f %8.3f  %s\n' ".$kind" "$n" "$f" "$p" "$b" "$target" \
+    "$(awk -v p="$p" -v t="$target" 'BEGIN { print p <= t ? "yes" : "no" }')"
 done
 
 for par in binary_all.par coll_all.par; do

@@ -18,35 +18,24 @@
 #include "config/cfg_state.h"
 #include "config/simple_cfg.h"
 #include "driver/console.h"
+#include "driver/contained_call.h"
 #include "driver/conversion.h"
 #include "driver/program.h"
 #include "driver/whole_file.h"
 
 namespace {
 
-// What an action printed on standard output, and whether it ended in a fatal stop.
+// What an action printed on standard output, and whether it ended in a fatal stop. The program
+// writes its console through std::cout, whose buffer stands in for it here: no file descriptor is
+// redirected, which the WebAssembly build under node cannot do.
 struct Seen {
   std::string out;
   bool stopped = false;
 };
 
 Seen Watch(const std::function<void()>& action) {
-  struct Stopped {};
-  Seen seen;
-  std::cin.setstate(std::ios::eofbit);   // the quit prompt must not wait for a reply
-  SetQuitHook([] { throw Stopped{}; });  // and a fatal stop comes back here
-  // The program writes its console through std::cout, whose buffer stands in for it here: no
-  // file descriptor is redirected, which the WebAssembly build under node cannot do.
-  std::ostringstream out;
-  std::streambuf* const console = std::cout.rdbuf(out.rdbuf());
-  try {
-    action();
-  } catch (const Stopped&) {
-    seen.stopped = true;
-  }
-  std::cout.rdbuf(console);
-  seen.out = out.str();
-  return seen;
+  const ContainedRun run = RunContained(action);
+  return {run.console, run.stopped};
 }
 
 // A file of the given bytes in the temporary folder, opened in binary mode as the readers take

@@ -1,0 +1,102 @@
+// The check that the page runs before it offers a run must meet every stop a run meets before
+// it writes its first file: over every case folder and example whose inputs it can set up (files
+// and folders; not pipes, links, consoles or typed names), its verdict is the exit status.
+#include "driver/run_check.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+namespace fs = std::filesystem;
+
+// Cases whose run stops where no check can look: at a later configuration, or while writing.
+const std::map<std::string, std::string> kStopsLater = {
+    {"coll_fewer_configurations_than_requested", "a later configuration is missing"},
+    {"coll_second_configuration_has_fewer_atoms", "a later configuration's counts"},
+    {"coll_second_configuration_has_more_atoms", "a later configuration's counts"},
+    {"coll_second_configuration_has_more_types", "a later configuration's counts"},
+    {"coll_second_configuration_splits_later_types_otherwise", "a later configuration's counts"},
+    {"coll_second_configuration_splits_types_otherwise", "a later configuration's counts"},
+    {"coll_third_configuration_cut_short", "a later configuration is cut short"},
+    {"coll_second_configuration_atoms_of_type_unreadable", "a later configuration's header"},
+    {"coll_second_configuration_number_of_types_unreadable", "a later configuration's header"},
+    {"xyz_collection_box_changes", "a later configuration's box"},
+    {"xyz_collection_box_length_changes", "a later configuration's box"},
+    {"out_name_is_folder", "the output file cannot be written"},
+    {"out_temporary_name_is_folder", "the output file cannot be written"},
+    {"xyz_folder_in_the_way", "the output file cannot be written"},
+};
+
+struct Case {
+  std::string par_name;
+  bool xyz = false;
+  int status = -1;
+  bool can_set_up = true;
+};
+
+// Sets the case's inputs up in the current folder, and reads what the check needs.
+Case SetUpCase(const fs::path& folder) {
+  Case run;
+  if (fs::exists(folder / "in")) fs::copy(folder / "in", ".", fs::copy_options::recursive);
+  std::ifstream directives(folder / "case");
+  for (std::string line; std::getline(directives, line);) {
+    std::istringstream words(line.substr(0, line.find('#')));
+    std::string key;
+    std::string first;
+    words >> key >> first;
+    if (key == "args") run.par_name = first;
+    if (key == "program") run.xyz = first == "cfg2xyz";
+    if (key == "status") run.status = std::stoi(first);
+    if (key == "dir") fs::create_directories(fs::u8path(first));
+    for (std::string file; key == "inputs" && words >> file;)
+      fs::copy_file(folder / first / file, file, fs::copy_options::overwrite_existing);
+    std::string name;
+    if (key == "copy" && words >> name) {
+      if (fs::u8path(name).has_parent_path())
+        fs::create_directories(fs::u8path(name).parent_path());
+      fs::copy_file(folder / fs::u8path(first), fs::u8path(name));
+    }
+    if (key == "link" || key == "fifo" || key == "console" || key == "repeat") {
+      run.can_set_up = false;
+    }
+  }
+  run.can_set_up = run.can_set_up && !run.par_name.empty();
+  return run;
+}
+
+TEST(CheckRun, StopsWhereTheCaseStopsBeforeItsFirstFile) {
+  const fs::path tests = fs::path(CFG2CMTX_UNIT_DATA) / ".." / "..";
+  std::vector<fs::directory_entry> folders(fs::directory_iterator(tests / "cases"), {});
+  folders.insert(folders.end(), fs::directory_iterator(tests / ".." / "examples" / "expected"), {});
+  const fs::path home = fs::current_path();
+  int checked = 0;
+  for (const auto& entry : folders) {
+    const std::string name = entry.path().filename().string();
+    const fs::path scratch = fs::temp_directory_path() / ("cfg2cmtx-check-" + name);
+    fs::remove_all(scratch);
+    fs::create_directories(scratch);
+    fs::current_path(scratch);
+    const Case run = SetUpCase(entry.path());
+    if (run.can_set_up) {
+      const bool ok = !CheckRun(run.par_name, run.xyz ? kToExtendedXyz : kToCrystalMaker).stopped;
+      const auto later = kStopsLater.find(name);
+      if (later == kStopsLater.end()) {
+        EXPECT_EQ(ok, run.status == 0) << name;
+      } else {
+        EXPECT_TRUE(ok && run.status == 1) << name << ": " << later->second;
+      }
+      ++checked;
+    }
+    fs::current_path(home);
+    fs::remove_all(scratch);
+  }
+  EXPECT_GT(checked, 110);
+}
+
+}  // namespace
