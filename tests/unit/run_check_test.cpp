@@ -71,7 +71,9 @@ Case SetUpCase(const fs::path& folder) {
 }
 
 TEST(CheckRun, StopsWhereTheCaseStopsBeforeItsFirstFile) {
-  const fs::path tests = fs::path(CFG2CMTX_UNIT_DATA) / ".." / "..";
+  // Absolute before the test moves into each scratch folder: on Windows a path without a drive
+  // would then be taken on the scratch folder's drive.
+  const fs::path tests = fs::absolute(fs::path(CFG2CMTX_UNIT_DATA) / ".." / "..");
   std::vector<fs::directory_entry> folders(fs::directory_iterator(tests / "cases"), {});
   folders.insert(folders.end(), fs::directory_iterator(tests / ".." / "examples" / "expected"), {});
   const fs::path home = fs::current_path();
