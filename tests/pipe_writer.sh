@@ -8,7 +8,9 @@
 # data of a load that must wait for its progress line, or the reply to a prompt that must wait for
 # it. The program must still be there, waiting, once TEXT is shown; if TEXT is not shown within ten
 # seconds, or the program is gone, the writer leaves the file "not-waiting" behind, which no case
-# expects. The exit status is the program's.
+# expects. CASE_FREE_ONCE_SHOWN, when set, names an empty folder that is removed just before SECOND
+# is sent, as a user frees a file's name before answering the prompt that asks for it. The exit
+# status is the program's.
 pipe=$1 console=$2 text=$3 first=$4 second=$5
 shift 5
 if [ "$pipe" = stdin ]; then "$@" <stdin & else "$@" <&0 & fi
@@ -26,6 +28,7 @@ sleep 0.2
 if ! grep -qF "$text" "$console" 2>/dev/null || ! kill -0 "$pid" 2>/dev/null; then
   : >not-waiting
 fi
+[ -z "${CASE_FREE_ONCE_SHOWN:-}" ] || rmdir -- "$CASE_FREE_ONCE_SHOWN"
 cat "$second" >&3
 exec 3>&-
 kill "$watchdog" 2>/dev/null

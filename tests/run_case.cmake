@@ -22,6 +22,9 @@
 #                                  files (relative to the case), the second only once the
 #                                  program's STREAM (stdout, stderr) shows TEXT; a pipe named
 #                                  stdin is the program's standard input
+#             free NAME            with fifo: the empty folder NAME (made by dir) is removed once
+#                                  TEXT is shown, before SECOND is sent, as a user frees a name
+#                                  before answering the prompt that asks for it
 #             needs FEATURE        skipped where UNAVAILABLE lists the feature (fifo, stdin-fifo,
 #                                  dev-full, pty, many-files)
 #             gone NAME            NAME (a link made before, say) must not be left behind
@@ -100,6 +103,8 @@ foreach(line IN LISTS directives)
     set(tail ${first})
   elseif(key STREQUAL "console")
     set(console "${CASE}/${first}")
+  elseif(key STREQUAL "free")
+    set(ENV{CASE_FREE_ONCE_SHOWN} "${first}")
   elseif(key STREQUAL "fifo")
     execute_process(COMMAND mkfifo "${scratch}/${first}" COMMAND_ERROR_IS_FATAL ANY)
     list(POP_FRONT words stream text)

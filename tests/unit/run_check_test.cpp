@@ -10,7 +10,10 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "config/cfg_state.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -99,6 +102,26 @@ TEST(CheckRun, StopsWhereTheCaseStopsBeforeItsFirstFile) {
     fs::remove_all(scratch);
   }
   EXPECT_GT(checked, 110);
+}
+
+// What the page asks before the run: the name a parameter file gives, and the header with the
+// number of types that the file itself says, each as far as the program's own reading goes.
+TEST(CheckRun, NameAndHeaderAsTheProgramReadsThem) {
+  const fs::path sample =
+      fs::absolute(fs::path(CFG2CMTX_UNIT_DATA) / ".." / ".." / "data" / "sample");
+  const std::string par = (sample / "p.par").string();
+  const std::string cfg = (sample / "sample.cfg").string();
+  std::ofstream((fs::temp_directory_path() / "cfg2cmtx-axis.par").string())
+      << "a.cfg\n1\n1\n4 3 0 1\n";
+  const NamedFile good = NameInParameterFile(par);
+  const NamedFile axis =
+      NameInParameterFile((fs::temp_directory_path() / "cfg2cmtx-axis.par").string());
+  EXPECT_EQ(std::make_tuple(good.name, good.needed, axis.name, axis.needed),
+            std::make_tuple(std::string("sample.cfg"), true, std::string("a.cfg"), false));
+  const ContainedRun header = ReadHeaderAsRun(cfg);
+  EXPECT_FALSE(header.stopped) << header.console;
+  EXPECT_EQ(cfg_state.ni, (std::vector<int>{3, 2}));
+  EXPECT_TRUE(ReadHeaderAsRun((sample / "missing.cfg").string()).stopped);
 }
 
 }  // namespace

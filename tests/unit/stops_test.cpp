@@ -6,11 +6,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iostream>
 #include <new>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -24,19 +21,6 @@
 #include "driver/whole_file.h"
 
 namespace {
-
-// What an action printed on standard output, and whether it ended in a fatal stop. The program
-// writes its console through std::cout, whose buffer stands in for it here: no file descriptor is
-// redirected, which the WebAssembly build under node cannot do.
-struct Seen {
-  std::string out;
-  bool stopped = false;
-};
-
-Seen Watch(const std::function<void()>& action) {
-  const ContainedRun run = RunContained(action);
-  return {run.console, run.stopped};
-}
 
 // A file of the given bytes in the temporary folder, opened in binary mode as the readers take
 // it (they read only streams of open files), and removed again when the test is done with it.
@@ -94,19 +78,19 @@ TEST(BinaryHeader, CutAtEveryLengthStops) {
     for (std::size_t length = 0; length <= whole.size(); ++length) {
       SCOPED_TRACE("leading word " + std::to_string(lead) + ", " + std::to_string(length) +
                    " bytes");
-      const Seen seen = Watch([&] { ReadHeader(whole.substr(0, length)); });
+      const ContainedRun seen = RunContained([&] { ReadHeader(whole.substr(0, length)); });
       EXPECT_EQ(seen.stopped, length < whole.size());
       if (length == whole.size()) {
-        EXPECT_EQ(seen.out, "");
+        EXPECT_EQ(seen.console, "");
         EXPECT_EQ(cfg_state.type_start, (std::vector<int>{0, 2, 5}));
         EXPECT_EQ(cfg_state.box_scale, 4.0);
       } else if (length <= (lead == 0 ? 4u : 8u)) {
-        EXPECT_EQ(seen.out,
+        EXPECT_EQ(seen.console,
                   "The number of atom types (2) in the parametr file is not the same, as the "
                   "number of types \nin the configuration file (0). Cannot run this way, "
                   "exiting...\n");
       } else {
-        EXPECT_EQ(seen.out,
+        EXPECT_EQ(seen.console,
                   "****WARNING****\nSimpleCfg::GetParameters_bcf\nEnd of file was reached during "
                   "loading!\nLoading was not successful, cannot run this way, exiting\n");
       }
@@ -164,7 +148,7 @@ TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const Seen seen = Watch([&] {
+    const ContainedRun seen = RunContained([&] {
       ReadHeader(Header(0));
       SimpleCfg cfg;
       cfg.coords[14] = -7.0;
@@ -176,24 +160,7 @@ TEST(BinaryLoad, ComparesTheHeaderReadAgain) {
     EXPECT_EQ(seen.stopped, !row.loaded);
     // Only a load that went well ends with the configuration's release reported; a fatal stop
     // unwinds through it here without a word, as an exception does in the program.
-    EXPECT_EQ(seen.out, row.out + (row.loaded ? "SimpleCfg destructor\n" : ""));
-  }
-}
-
-// The page's form learns from the text header read whether it read the header: 1 after the whole
-// header, 0 for a file that is not open, after the warning.
-TEST(TextHeader, SaysWhetherItWasRead) {
-  for (const bool open : {true, false}) {
-    ResetCfgState();
-    cfg_state.ntypes_par = 2;
-    std::ifstream in;
-    if (open) in.open(std::string(CFG2CMTX_UNIT_DATA) + "/../../data/sample/sample.cfg");
-    int result = -1;
-    const Seen seen = Watch([&] { result = SimpleCfg::GetParameters_cfg(in); });
-    EXPECT_EQ(result, open ? 1 : 0);
-    EXPECT_EQ(seen.out, open ? ""
-                             : "****WARNING****\nSimpleCfg::GetParams_cfg - *.cfg file is not "
-                               "open for reading!\n");
+    EXPECT_EQ(seen.console, row.out + (row.loaded ? "SimpleCfg destructor\n" : ""));
   }
 }
 
@@ -223,12 +190,12 @@ TEST(Program, ExceptionsStopThroughTheFatalPath) {
     Converter converter = kToCrystalMaker;
     converter.print_help = row.help;
     const char* const argv[] = {"cfg2cmtx", "p.par"};
-    const Seen seen = Watch([&] { RunProgram(2, argv, converter); });
+    const ContainedRun seen = RunContained([&] { RunProgram(2, argv, converter); });
     EXPECT_TRUE(seen.stopped);
-    EXPECT_EQ(seen.out.rfind(row.first, 0), 0u) << seen.out;
-    EXPECT_NE(seen.out.find(row.detail), std::string::npos) << seen.out;
-    ASSERT_GE(seen.out.size(), row.end.size());
-    EXPECT_EQ(seen.out.substr(seen.out.size() - row.end.size()), row.end);
+    EXPECT_EQ(seen.console.rfind(row.first, 0), 0u) << seen.console;
+    EXPECT_NE(seen.console.find(row.detail), std::string::npos) << seen.console;
+    ASSERT_GE(seen.console.size(), row.end.size());
+    EXPECT_EQ(seen.console.substr(seen.console.size() - row.end.size()), row.end);
   }
 }
 
