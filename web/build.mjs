@@ -2,13 +2,13 @@
 // MODULE.js is Emscripten's factory of the WebAssembly module, with MODULE.wasm beside it. The
 // Web Worker's script (the WebAssembly in base64, the factory and worker.js with fflate) goes into
 // the page as text, from which the page starts the worker; page.js with three.js follows it.
+// buildPage() also takes a banner, code put first in both scripts (the mutation runs use it).
 import { readFileSync, writeFileSync } from "node:fs";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { build } from "esbuild";
 
 const here = dirname(fileURLToPath(import.meta.url));
-const [moduleJs, out] = process.argv.slice(2);
 
 async function bundle(entry) {
   const result = await build({
@@ -30,16 +30,24 @@ function inScript(code) {
   return code.replace(/<\/(script)/gi, "<\\/$1");
 }
 
-const wasm = readFileSync(moduleJs.replace(/\.js$/, ".wasm")).toString("base64");
-const worker = `var WASM_BASE64="${wasm}";\n${readFileSync(moduleJs, "utf8")}\n${await bundle("worker.js")}`;
-const page = readFileSync(join(here, "index.html"), "utf8").replace(
-  "<!--style-->",
-  () => `<style>${readFileSync(join(here, "style.css"), "utf8")}</style>`,
-);
-const scripts =
-  `<script type="text/plain" id="worker-source">${inScript(worker)}</script>\n` +
-  `<script>${inScript(await bundle("page.js"))}</script>`;
-writeFileSync(
-  out,
-  page.replace("<!--scripts-->", () => scripts),
-);
+export async function buildPage(moduleJs, out, banner = "") {
+  const wasm = readFileSync(moduleJs.replace(/\.js$/, ".wasm")).toString("base64");
+  const module = readFileSync(moduleJs, "utf8");
+  const worker = `${banner}var WASM_BASE64="${wasm}";\n${module}\n${await bundle("worker.js")}`;
+  const page = readFileSync(join(here, "index.html"), "utf8").replace(
+    "<!--style-->",
+    () => `<style>${readFileSync(join(here, "style.css"), "utf8")}</style>`,
+  );
+  const scripts =
+    `<script type="text/plain" id="worker-source">${inScript(worker)}</script>\n` +
+    `<script>${inScript(banner + (await bundle("page.js")))}</script>`;
+  writeFileSync(
+    out,
+    page.replace("<!--scripts-->", () => scripts),
+  );
+}
+
+if (process.argv[1] === fileURLToPath(import.meta.url)) {
+  const [moduleJs, out] = process.argv.slice(2);
+  await buildPage(moduleJs, out);
+}
