@@ -11,9 +11,11 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "config/cfg_state.h"
+#include "config/simple_cfg.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -122,6 +124,16 @@ TEST(CheckRun, NameAndHeaderAsTheProgramReadsThem) {
   EXPECT_FALSE(header.stopped) << header.console;
   EXPECT_EQ(cfg_state.ni, (std::vector<int>{3, 2}));
   EXPECT_TRUE(ReadHeaderAsRun((sample / "missing.cfg").string()).stopped);
+  // The text header read says whether it read the header: 1, or 0 for a file that is not open.
+  std::ifstream present(cfg, std::ios::binary);
+  std::ifstream absent;
+  int read[2] = {-1, -1};
+  cfg_state.ntypes_par = 2;
+  RunContained([&] {
+    read[0] = SimpleCfg::GetParameters_cfg(present);
+    read[1] = SimpleCfg::GetParameters_cfg(absent);
+  });
+  EXPECT_EQ(std::make_pair(read[0], read[1]), std::make_pair(1, 0));
 }
 
 }  // namespace
