@@ -150,15 +150,15 @@ test("each example through the page gives the consoles and the files of both pro
 const colours = () =>
   page.$eval("#view canvas", (canvas) => {
     const copy = document.createElement("canvas");
-    [copy.width, copy.height] = [canvas.width, canvas.height];
+    const { width, height } = Object.assign(copy, { width: canvas.width, height: canvas.height });
     const context = copy.getContext("2d");
     context.drawImage(canvas, 0, 0);
-    const pixels = context.getImageData(0, 0, copy.width, copy.height).data;
+    const pixels = context.getImageData(0, 0, width, height).data;
     const seen = { blue: 0, red: 0, other: 0, edges: 0 };
     for (let i = 0; i < pixels.length; i += 4) {
       const [r, g, b] = pixels.subarray(i, i + 3);
-      const column = (i / 4) % copy.width;
-      if (r + g + b < 700 && (column < 2 || column >= copy.width - 2)) seen.edges++;
+      const column = (i / 4) % width;
+      if (r + g + b < 700 && (column < 2 || column >= width - 2)) seen.edges++;
       if (b > r + 60) seen.blue++;
       else if (r > b + 60 && r > g + 60) seen.red++;
       else if (r + g + b < 700) seen.other++;
@@ -215,11 +215,9 @@ async function fill(cfg, { option, nconf, slab, types }) {
   };
   if (nconf) await type("#form-nconf", nconf);
   await page.select("#form-option", option);
-  if (slab) {
-    await page.select("#form-axis", slab[0]);
-    await type("#form-min", slab[1]);
-    await type("#form-max", slab[2]);
-  }
+  if (slab) await page.select("#form-axis", slab[0]);
+  for (const [k, id] of slab ? ["#form-min", "#form-max"].entries() : [])
+    await type(id, slab[k + 1]);
   for (const [k, [symbol, count, indices]] of types.map((row) => row.split(",")).entries()) {
     const row = `#form-types tbody tr:nth-child(${k + 1})`;
     await type(`${row} .symbol input`, symbol);
@@ -299,14 +297,12 @@ test("the form's verdict is the run's", async () => {
 
 // Runs that fail: the program's own message, no file offered; a file not chosen or unreadable
 // is named in plain words.
-const utf16 = (mark) =>
-  Buffer.concat([mark, Buffer.from(read(examples, "option2.par").toString(), "utf16le")]);
+// A parameter file saved as UTF-16 without a byte-order mark names "s" as the program reads it.
+const utf16 = Buffer.from(read(examples, "option2.par").toString(), "utf16le");
 const failures = [
   ["axis.par", "sample.cfg\n1\n2\n4 3 -0.5 0.5\nSi\nO\n", ["sample.cfg"], "1", "can be 0,1 or 2!"],
-  ["utf16.par", utf16(Buffer.from([0xff, 0xfe])), ["sample.cfg"], "1", "is UTF-16; save it"],
-  ["nomark.par", utf16(Buffer.alloc(0)), [], "1", "Unrecognized file extension"],
+  ["nomark.par", utf16, [], "1", "Unrecognized file extension"],
   ["empty.par", read(examples, "option2.par"), ["empty/sample.cfg"], "1", "file (0). Cannot run"],
-  ["kind.par", "sample.txt\n1\n2\n2\nSi 8\nO 4\n", ["sample.txt"], "1", "Unrecognized file"],
   ["missing.par", read(examples, "option2.par"), [], "", "“sample.cfg”, which is not among"],
   ["gone.par", read(examples, "option2.par"), ["sample.cfg"], "", "“gone.par” could not be read"],
   ["cfg.par", "gone.cfg\n1\n2\n2\nSi 8\nO 4\n", ["gone.cfg"], "", "“gone.cfg” could not be read"],
@@ -314,7 +310,6 @@ const failures = [
 
 test("a failing run shows the program's message, or plain words, and offers no file", async () => {
   put("empty/sample.cfg", "");
-  put("sample.txt", read(examples, "sample.cfg"));
   put("sample.cfg", read(examples, "sample.cfg"));
   for (const [par, content, files, status, message] of failures) {
     put(par, content);
