@@ -12,6 +12,7 @@ import { join } from "node:path";
 import { after, afterEach, before, test } from "node:test";
 import { unzipSync } from "fflate";
 import { launchBrowser } from "../../tools/browsers.mjs";
+import { parseAtoms } from "../../web/atoms.js";
 
 const browserName = process.env.WEB_BROWSER || "chromium";
 const firefox = browserName === "firefox";
@@ -65,9 +66,12 @@ const upload = async (selector, ...files) => (await page.$(selector)).uploadFile
 // What the page shows after a run, with the bytes and type of every download.
 const shown = () =>
   page.evaluate(async () => ({
-    status: document.querySelector("#status").textContent,
-    console: document.querySelector("#console").textContent,
-    message: document.querySelector("#message").textContent,
+    ...Object.fromEntries(
+      ["status", "console", "message", "downloads", "memory"].map((id) => [
+        id,
+        document.getElementById(id).textContent,
+      ]),
+    ),
     blocks: document.querySelectorAll("#console .run").length,
     zip: !document.querySelector("#zip").hidden,
     focused: document.activeElement.id,
@@ -87,7 +91,8 @@ async function run(program, par, files = [], { into = "#files", before = () => {
   if (files.length) await upload(into, ...files);
   await page.select("#program", program);
   await before();
-  await page.click("#run");
+  // A click on the element itself: the text above the button changes as the files are chosen.
+  await page.$eval("#run", (button) => button.click());
   await page.waitForSelector("body[data-run=done]", { timeout: 60000 });
   return shown();
 }
@@ -101,12 +106,12 @@ const asXyz = (stdout) =>
   stdout
     .replaceAll("CrystalMaker format configuration file", "extended XYZ file")
     .replaceAll(".cmtx", ".xyz");
-const xyzOf = (cmtx, box) => {
+const xyzOf = (cmtx) => {
   const atoms = cmtx
     .split("\n")
     .slice(2, -1)
     .map((line) => line.replace(/^(\S+) \1 (.*) $/, "$1 $2"));
-  const edge = (2 * box).toFixed(7);
+  const edge = "30.0000000"; // every example's box length is 15
   const cell = `Lattice="${edge} 0 0 0 ${edge} 0 0 0 ${edge}" Properties=species:S:1:pos:R:3 pbc="T T T"`;
   return [atoms.length, cell, ...atoms, ""].join("\n");
 };
@@ -123,12 +128,12 @@ test("each example through the page gives the consoles and the files of both pro
     const cmtx = readdirSync(join(examples, "expected", name, "out"));
     const xyz = cmtx.filter((f) => f.endsWith(".cmtx")).map((f) => f.replace(/cmtx$/, "xyz"));
     assert.deepEqual(seen.files.map((f) => f.name).sort(), [...cmtx, ...xyz].sort(), name);
-    const box = 15; // every example's box length
     for (const file of seen.files) {
       const want = expected(name, `out/${file.name.replace(/xyz$/, "cmtx")}`);
-      assert.equal(file.text, file.name.endsWith(".xyz") ? xyzOf(want, box) : want, file.name);
+      assert.equal(file.text, file.name.endsWith(".xyz") ? xyzOf(want) : want, file.name);
       // Saved under its own name: a file without an extension is no text file.
       assert.equal(file.type, file.name.includes(".") ? "" : "application/octet-stream");
+      assert.ok(seen.downloads.includes(`${file.path} (${Buffer.byteLength(file.text)} bytes)`));
     }
     assert.equal(seen.focused, "outcome", name);
   }
@@ -154,7 +159,7 @@ const colours = () =>
     const context = copy.getContext("2d");
     context.drawImage(canvas, 0, 0);
     const pixels = context.getImageData(0, 0, width, height).data;
-    const seen = { blue: 0, red: 0, other: 0, edges: 0 };
+    const seen = { blue: 0, red: 0, other: 0, edges: 0, area: width * height };
     for (let i = 0; i < pixels.length; i += 4) {
       const [r, g, b] = pixels.subarray(i, i + 3);
       const column = (i / 4) % width;
@@ -166,38 +171,65 @@ const colours = () =>
     return seen;
   });
 
+// The first file written, viewed; false where the browser draws no WebGL (headless Firefox here),
+// after checking that the page says so instead of drawing.
+async function view() {
+  await page.click("#downloads button");
+  await page.waitForFunction(() => !document.querySelector("#view-note").textContent.includes("…"));
+  if (!firefox || !(await text("#view-note")).includes("WebGL")) return true;
+  assert.match(await text("#view-note"), /^This browser cannot draw in 3D here \(WebGL\)/);
+  return false;
+}
+
+// The view's reading of the writers' files: each atom's symbol and coordinates, in .cmtx and in
+// .xyz, the values that are not numbers included.
+test("the view reads the atoms of both kinds of file", () => {
+  const atoms = "Si 4.0309200 -25.4230050 0.5000000 \nO nan -0.0000001 10 \n";
+  const cmtx = `MOLE\nATOM\n${atoms.replace(/^(\S+)/gm, "$1 $1")}`;
+  for (const [name, text] of [
+    ["a.cmtx", cmtx],
+    ["a.xyz", `2\ncell\n${atoms}`],
+  ]) {
+    const { symbols, types, positions } = parseAtoms(new TextEncoder().encode(text), name);
+    assert.deepEqual(
+      [symbols, [...types]],
+      [
+        ["Si", "O"],
+        [0, 1],
+      ],
+      name,
+    );
+    const want = [4.03092, -25.423005, 0.5, NaN, -1e-7, 10].map(Math.fround);
+    assert.deepEqual([...positions], want, name);
+  }
+});
+
 test("the view draws the chosen atoms in their box, with the slab, on any screen", async () => {
   for (const width of [1000, 390]) {
     await page.setViewport({ width, height: 800 });
     await run("cmtx", join(examples, "option4.par"), [join(examples, "model_coll.cfg")]);
-    await page.click("#downloads button");
-    await page.waitForFunction(
-      () => !document.querySelector("#view-note").textContent.includes("…"),
+    if (!(await view())) continue;
+    // The legend, and what the picture says to a screen reader.
+    const said = await page.evaluate(() =>
+      [document.querySelector("#legend").innerText, document.querySelector("#view canvas")]
+        .map((c) => (c.ariaLabel ? `${c.role}: ${c.ariaLabel}` : c.replace(/\s+/g, " ")))
+        .join("; "),
     );
-    if (firefox && (await text("#view-note")).includes("WebGL")) {
-      // Headless Firefox has no WebGL here: the page says so instead of drawing.
-      assert.match(await text("#view-note"), /^This browser cannot draw in 3D here \(WebGL\)/);
-      continue;
-    }
-    assert.equal(
-      await page.$eval("#legend", (legend) => legend.innerText.replace(/\s+/g, " ")),
-      "Si: 2 O: 4",
-    );
-    const label = await page.$eval(
-      "#view canvas",
-      (c) => `${c.getAttribute("role")}: ${c.ariaLabel}`,
-    );
-    assert.match(
-      label,
-      /^img: model_coll0000.cmtx: 6 atoms of 2 types \(Si, O\) in a box of edge 30, with/,
-    );
+    const label = "model_coll0000.cmtx: 6 atoms of 2 types (Si, O) in a box of edge 30, with";
+    assert.ok(said.startsWith(`Si: 2 O: 4; img: ${label}`), said);
     const seen = await colours();
     assert.ok(seen.blue > 100 && seen.red > 100 && seen.other > 1000, JSON.stringify(seen));
+    // Six atoms in a box are small spheres, not balls that fill it.
+    assert.ok(seen.blue + seen.red < 0.005 * seen.area, JSON.stringify(seen));
     assert.equal(seen.edges, 0, `${width} px: the box is cut off`);
     await accessible("the view shown");
     await page.screenshot({ path: join(output, `option4-${width}.png`), fullPage: true });
   }
   await page.setViewport({ width: 1000, height: 800 });
+  // Atoms whose coordinates are not numbers hide none of the others.
+  const notFinite = join(root, "tests/cases/bcf_list_not_finite_coordinates/in");
+  await run("cmtx", join(notFinite, "p.par"), [join(notFinite, "model.bcf")]);
+  if (await view()) assert.ok((await colours()).blue > 50);
   if (process.env.UPDATE_SCREENSHOT)
     copyFileSync(join(output, "option4-1000.png"), join(root, "web/screenshot.png"));
 });
@@ -229,70 +261,54 @@ async function fill(cfg, { option, nconf, slab, types }) {
 
 // Per type "symbol,count,indices"; a count left out keeps the header's.
 const siO = (option, more = {}) => ({ option, types: ["Si", "O"], ...more });
-const choices = {
-  option1: siO("1", { types: ["Si,3", "O,2"] }),
-  option2: siO("2"),
-  option3: siO("3", { types: ["Si,,7 2", "O,,11"] }),
-  option4: siO("4", { nconf: "3", slab: ["1", "-0.7", "0.5"] }),
-  binary: siO("2"),
-};
+const indices = (si, o) => siO("3", { types: [`Si,,${si}`, `O,,${o}`] });
+// A binary file of 845,573,189 atoms of 0 types: no header, as a run finds.
+const noise = put("noise.bcf", Buffer.from("Elf2\0\0\0\0 and more noise"));
+const sheared = join(root, "tests/cases/xyz_sheared_box_refused/in/sheared.cfg");
+const accepts = "cfg2cmtx accepts this parameter file.";
+const slab = ["1", "-0.7", "0.5"];
+const covered = `${accepts}\nChecked up to the first configuration; later ones are checked as`;
+// what (an example's name: its parameter file is the one the form must write), configuration
+// file, choices, program, verdict, words
+const forms = [
+  ["a file of noise", noise, siO("2"), "cmtx", false, "A run stops at the header of noise.bcf"],
+  ["an index beyond the atoms", "sample.cfg", indices("13", ""), "cmtx", false, "would stop here"],
+  ["no index, none to write", "sample.cfg", indices("", ""), "cmtx", true, accepts],
+  ["an index that is no number", "sample.cfg", indices("x", ""), "cmtx", false, "indices, sep"],
+  ["a symbol left out", "sample.cfg", siO("2", { types: ["Si", ""] }), "cmtx", false, "Type 2:"],
+  ["a box that cfg2xyz refuses", sheared, siO("2"), "cmtx", true, accepts],
+  ["the same, for both", sheared, siO("2"), "both", false, "cfg2xyz would stop here:"],
+  ["option1", "sample.cfg", siO("1", { types: ["Si,3", "O,2"] }), "cmtx", true, accepts],
+  ["option2", "sample.cfg", siO("2"), "cmtx", true, accepts],
+  ["option3", "sample.cfg", siO("3", { types: ["Si,,7 2", "O,,11"] }), "cmtx", true, accepts],
+  // The collection's verdict says how far it looked.
+  ["option4", "model_coll.cfg", siO("4", { nconf: "3", slab }), "cmtx", true, covered],
+  ["binary", "sample.bcf", siO("2"), "both", true, "cfg2cmtx and cfg2xyz accept this"],
+];
 
-test("the form writes each example's parameter file, which the programs accept", async () => {
-  for (const [name, choice] of Object.entries(choices)) {
-    await fill(join(examples, inputOf(name)), choice);
-    assert.equal(await text("#form-par"), read(examples, `${name}.par`).toString(), name);
-    // The collection's verdict says how far it looked.
-    const covered = name === "option4" ? "\nChecked up to the first configuration; later" : "";
-    assert.ok(
-      (await text("#form-check")).startsWith(`cfg2cmtx accepts this parameter file.${covered}`),
-    );
-    await accessible(`the form for ${name}`);
+test("the form writes each example's parameter file, and its verdict is the run's", async () => {
+  for (const [what, cfg, choice, program, ok, words] of forms) {
+    await fill(cfg.includes("/") ? cfg : join(examples, cfg), choice);
+    await page.select("#program", program);
+    // Nothing to download or use while the form shows errors; the header may refuse first.
+    const [verdict, said, offered, par] = await page.evaluate(() => [
+      document.querySelector("#form-check").dataset.ok,
+      document.querySelector("#form-header").textContent +
+        document.querySelector("#form-check").textContent,
+      document.querySelector("#form-download").hasAttribute("href"),
+      document.querySelector("#form-par").textContent,
+    ]);
+    assert.deepEqual([verdict, offered], [String(ok), ok], what);
+    assert.ok(said.includes(words), `${what}: ${said}`);
+    if (!cases.includes(what)) continue;
+    assert.equal(par, read(examples, `${what}.par`).toString(), what);
+    await accessible(`the form for ${what}`);
   }
-  await page.select("#program", "both");
-  assert.equal(await text("#form-check"), "cfg2cmtx and cfg2xyz accept this parameter file.");
   // "Use it" carries the file to the run, and the focus with it.
   await page.click("#form-use");
   await page.waitForFunction(() => document.querySelector("#chosen").textContent.startsWith("The"));
   assert.equal(await page.evaluate(() => document.activeElement.id), "chosen");
   assert.equal(await text("#chosen"), "The run will use sample.par and sample.bcf.");
-});
-
-// sample.cfg with the atom counts of the header changed: 8 + 5 atoms said to be 12.
-const sample = read(examples, "sample.cfg").toString().split("\n");
-const thirteen = put(
-  "thirteen.cfg",
-  sample.map((l, k) => (k === 21 ? "           5" : l)).join("\n"),
-);
-// A binary file of 845,573,189 atoms of 0 types: no header, as a run finds.
-const noise = put("noise.bcf", Buffer.from("Elf2\0\0\0\0 and more noise"));
-const sampleCfg = join(examples, "sample.cfg");
-const sheared = join(root, "tests/cases/xyz_sheared_box_refused/in/sheared.cfg");
-const indices = (si, o) => siO("3", { types: [`Si,,${si}`, `O,,${o}`] });
-// what, configuration file, choices, program, verdict, words
-const verdicts = [
-  ["counts that do not add up", thirteen, siO("2"), "cmtx", false, "add up to 13, but the total"],
-  ["a file of noise", noise, siO("2"), "cmtx", false, "A run stops at the header of noise.bcf"],
-  ["an index beyond the atoms", sampleCfg, indices("13", ""), "cmtx", false, "would stop here"],
-  ["no index, none to write", sampleCfg, indices("", ""), "cmtx", true, "cfg2cmtx accepts"],
-  ["a symbol left out", sampleCfg, siO("2", { types: ["Si", ""] }), "cmtx", false, "Type 2:"],
-  ["a box that cfg2xyz refuses", sheared, siO("2"), "cmtx", true, "cfg2cmtx accepts"],
-  ["the same, for both", sheared, siO("2"), "both", false, "cfg2xyz would stop here:"],
-];
-
-test("the form's verdict is the run's", async () => {
-  for (const [what, cfg, choice, program, ok, words] of verdicts) {
-    await fill(cfg, choice);
-    await page.select("#program", program);
-    // Nothing to download or use while the form shows errors; the header may refuse first.
-    const [verdict, said, offered] = await page.evaluate(() => [
-      document.querySelector("#form-check").dataset.ok,
-      document.querySelector("#form-header").textContent +
-        document.querySelector("#form-check").textContent,
-      document.querySelector("#form-download").hasAttribute("href"),
-    ]);
-    assert.deepEqual([verdict, offered], [String(ok), ok], what);
-    assert.ok(said.includes(words), `${what}: ${said}`);
-  }
 });
 
 // Runs that fail: the program's own message, no file offered; a file not chosen or unreadable
@@ -323,7 +339,11 @@ test("a failing run shows the program's message, or plain words, and offers no f
     const said = seen.console + seen.message;
     assert.ok(said.includes(message), `${par}: ${said}`);
     if (status) assert.ok(seen.console.endsWith("\nQuit (y)?->\n"), par);
-    assert.deepEqual([seen.files, seen.zip, seen.focused], [[], false, "outcome"], par);
+    assert.deepEqual(
+      [seen.files, seen.zip, seen.focused, seen.blocks < 2],
+      [[], false, "outcome", true],
+      par,
+    );
   }
   await accessible("after a failure");
 });
@@ -336,7 +356,7 @@ test(
   async () => {
     put("project/data/sample.cfg", read(examples, "sample.cfg"));
     put("project/a/data/sample.cfg", "not this one");
-    put("project/run.par", "data/sample.cfg\n1\n2\n2\nSi 8\nO 4\n");
+    put("project/run.par", "data//sample.cfg\n1\n2\n2\nSi 8\nO 4\n");
     let seen = await run("cmtx", null, [join(scratch, "project")], { into: "#folder" });
     assert.deepEqual(
       seen.files.map((f) => [f.path, f.text]),
@@ -351,18 +371,30 @@ test(
       (options) => options.find((option) => option.textContent === "project/run.par").value,
     );
     await page.select("#par-choice", choice);
-    await page.click("#run");
+    await page.$eval("#run", (button) => button.click());
     await page.waitForSelector("body[data-run=done]");
     assert.equal((await shown()).files[0].path, "data/sample.cmtx");
+    // Chosen on its own, the parameter file has no folder: any folder's data/sample.cfg counts.
+    seen = await run("cmtx", join(scratch, "project/run.par"), [join(scratch, "project")], {
+      into: "#folder",
+    });
+    assert.match(
+      seen.message,
+      /any of 2 chosen files \(project\/(a\/)?data\/sample.cfg, project\/(a\/)?data\/sample.cfg\)/,
+    );
     // Files chosen one by one: two of the same name are not guessed between.
     seen = await run("cmtx", join(scratch, "project/run.par"), [
       join(scratch, "project/data/sample.cfg"),
       join(scratch, "project/a/data/sample.cfg"),
     ]);
-    assert.match(seen.message, /“data\/sample.cfg”, which could be any of 2 chosen files/);
+    assert.match(
+      seen.message,
+      /“data\/\/sample.cfg”, which could be any of 2 chosen files \(sample.cfg, sample.cfg\)/,
+    );
   },
 );
 
+const sample = read(examples, "sample.cfg").toString().split("\n");
 // A configuration of 1,500,000 atoms, about 54 MB: long enough a run to act during it.
 const big = () => {
   const lines = sample.slice(0, 29);
@@ -374,7 +406,7 @@ const big = () => {
 };
 
 test("one run at a time, with its progress, that Cancel stops", async () => {
-  const par = put("big.par", "big.cfg\n1\n2\n2\nSi 2\nO 2\n");
+  const par = put("big.par", "big.cfg\n1\n2\n2\nSi 750000\nO 750000\n");
   const cfg = big();
   const start = async () => {
     await open();
@@ -392,8 +424,14 @@ test("one run at a time, with its progress, that Cancel stops", async () => {
   let seen = await shown();
   assert.deepEqual([locked, seen.status, seen.blocks, seen.files.length], [true, "0", 2, 2]);
   assert.equal(await page.$eval("#progress", (p) => p.value === p.max && p.max > 5e7), true);
+  assert.match(seen.memory, /files written \d{3} MiB\)$/);
+  // Too many atoms for spheres: points, in their colours.
+  if (await view()) {
+    const { blue, red } = await colours(); // every atom stands at the same place
+    assert.ok(blue + red > 0 && (await text("#view-note")).includes("drawn as points"));
+  }
   await start();
-  await page.click("#run");
+  await page.$eval("#run", (button) => button.click());
   await page.click("#cancel");
   await page.waitForSelector("body[data-run=done]");
   seen = await shown();
@@ -401,20 +439,29 @@ test("one run at a time, with its progress, that Cancel stops", async () => {
 });
 
 test("a module that cannot be made says so", async () => {
-  // Every instance of the module fails as a browser out of memory would make it fail.
+  // The worker's script begins with window.broken, which breaks the WebAssembly API.
   await page.evaluateOnNewDocument(() => {
-    const Real = Worker;
-    window.Worker = function (url) {
-      const broken = `WebAssembly.instantiate = () => Promise.reject(new Error("no memory"));`;
-      const request = new XMLHttpRequest();
-      request.open("GET", url, false);
-      request.send();
-      const source = new Blob([broken + request.responseText], { type: "text/javascript" });
-      return new Real(URL.createObjectURL(source));
+    const Real = Blob;
+    window.Blob = function (parts, options) {
+      return new Real(
+        options?.type === "text/javascript" ? [window.broken, ...parts] : parts,
+        options,
+      );
     };
   });
+  const breakWith = (code) => page.evaluateOnNewDocument((c) => (window.broken = c), code);
+  // Every instance of the module fails, as a browser out of memory makes it fail.
+  await breakWith(`WebAssembly.instantiate = () => Promise.reject(new Error("no memory"));`);
   const seen = await run("cmtx", join(examples, "option2.par"), [join(examples, "sample.cfg")]);
   assert.deepEqual([seen.status, seen.message], ["", "The browser stopped the run: no memory"]);
+  await upload("#form-cfg", join(examples, "sample.cfg"));
+  await page.waitForFunction(() => document.querySelector("#form-header").textContent);
+  assert.equal(await text("#form-header"), "no memory");
+  // A browser that cannot compile the module says so as the page loads.
+  await breakWith(`WebAssembly.compile = () => Promise.reject(new Error("no WebAssembly"));`);
+  await page.reload();
+  await page.waitForSelector("body[data-ready=false]");
+  assert.equal(await text("#loading"), "The programs cannot run in this browser: no WebAssembly");
 });
 
 test("once loaded from disk, the page makes no network request", () => {
