@@ -12,7 +12,6 @@ import { join } from "node:path";
 import { after, afterEach, before, test } from "node:test";
 import { unzipSync } from "fflate";
 import { launchBrowser } from "../../tools/browsers.mjs";
-import { parseAtoms } from "../../web/atoms.js";
 
 const browserName = process.env.WEB_BROWSER || "chromium";
 const firefox = browserName === "firefox";
@@ -22,6 +21,10 @@ const output = process.env.WEB_TEST_OUTPUT || join(root, "build-wasm/web-tests")
 const scratch = mkdtempSync("/tmp/cfg2cmtx-web-");
 const read = (...path) => readFileSync(join(...path));
 const help = (program) => read(root, "tests/help", `${program}.txt`).toString();
+// The page's scripts are modules that node, going by package.json, would take as CommonJS.
+const { parseAtoms } = await import(
+  `data:text/javascript,${encodeURIComponent(readFileSync(new URL("../../web/atoms.js", import.meta.url)))}`
+);
 const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
 mkdirSync(output, { recursive: true });
 // A file of the scratch folder, written from text or bytes; returns its path.
