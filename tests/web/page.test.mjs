@@ -194,14 +194,7 @@ test("the view reads the atoms of both kinds of file", () => {
     ["a.xyz", `2\ncell\n${atoms}`],
   ]) {
     const { symbols, types, positions } = parseAtoms(new TextEncoder().encode(text), name);
-    assert.deepEqual(
-      [symbols, [...types]],
-      [
-        ["Si", "O"],
-        [0, 1],
-      ],
-      name,
-    );
+    assert.deepEqual([symbols.join(), types.join()], ["Si,O", "0,1"], name);
     const want = [4.03092, -25.423005, 0.5, NaN, -1e-7, 10].map(Math.fround);
     assert.deepEqual([...positions], want, name);
   }
@@ -398,14 +391,12 @@ test(
 );
 
 const sample = read(examples, "sample.cfg").toString().split("\n");
-// A configuration of 1,500,000 atoms, about 54 MB: long enough a run to act during it.
+// A configuration of 1,500,000 atoms, about 50 MB: long enough a run to act during it.
 const big = () => {
-  const lines = sample.slice(0, 29);
-  lines[6] = "     1500000";
-  lines[17] = "      750000";
-  lines[21] = "      750000";
-  const atom = "  0.1234567  -0.7654321   0.5555555\n";
-  return put("big.cfg", lines.join("\n") + "\n" + atom.repeat(1500000));
+  const counts = { 6: "     1500000", 17: "      750000", 21: "      750000" };
+  const head = sample.slice(0, 29).map((line, k) => counts[k] ?? line);
+  const atoms = "  0.1234567 -0.7654321 0.5555555\n".repeat(1500000);
+  return put("big.cfg", `${head.join("\n")}\n${atoms}`);
 };
 
 test("one run at a time, with its progress, that Cancel stops", async () => {
@@ -426,7 +417,7 @@ test("one run at a time, with its progress, that Cancel stops", async () => {
   await page.waitForSelector("body[data-run=done]", { timeout: 60000 });
   let seen = await shown();
   assert.deepEqual([locked, seen.status, seen.blocks, seen.files.length], [true, "0", 2, 2]);
-  assert.equal(await page.$eval("#progress", (p) => p.value === p.max && p.max > 5e7), true);
+  assert.equal(await page.$eval("#progress", (p) => p.value === p.max && p.max > 4e7), true);
   assert.match(seen.memory, /files written \d{3} MiB\)$/);
   // Too many atoms for spheres: points, in their colours.
   if (await view()) {
