@@ -270,7 +270,7 @@ const forms = [
   ["a file of noise", noise, siO("2"), "cmtx", false, "A run stops at the header of noise.bcf"],
   ["an index beyond the atoms", "sample.cfg", indices("13", ""), "cmtx", false, "would stop here"],
   ["no index, none to write", "sample.cfg", indices("", ""), "cmtx", true, accepts],
-  ["an index that is no number", "sample.cfg", indices("x", ""), "cmtx", false, "indices, sep"],
+  ["an index that is no number", "sample.cfg", indices("x", ""), "cmtx", false, "Type 1: whole"],
   ["a symbol left out", "sample.cfg", siO("2", { types: ["Si", ""] }), "cmtx", false, "Type 2:"],
   ["a box that cfg2xyz refuses", sheared, siO("2"), "cmtx", true, accepts],
   ["the same, for both", sheared, siO("2"), "both", false, "cfg2xyz would stop here:"],
@@ -334,7 +334,7 @@ test("a failing run shows the program's message, or plain words, and offers no f
     assert.equal(seen.status, status, par);
     const said = seen.console + seen.message;
     assert.ok(said.includes(message), `${par}: ${said}`);
-    if (status) assert.ok(seen.console.endsWith("\nQuit (y)?->\n"), par);
+    if (status) assert.ok(seen.console.endsWith("\nQuit (y)?->\n") && !seen.message, par);
     assert.deepEqual(
       [seen.files, seen.zip, seen.focused, seen.blocks < 2],
       [[], false, "outcome", true],
