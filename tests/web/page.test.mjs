@@ -268,7 +268,7 @@ const covered = `${accepts}\nChecked up to the first configuration; later ones a
 // file, choices, program, verdict, words
 const forms = [
   ["a file of noise", noise, siO("2"), "cmtx", false, "A run stops at the header of noise.bcf"],
-  ["an index beyond the atoms", "sample.cfg", indices("13", ""), "cmtx", false, "would stop here"],
+  ["an index too high", "sample.cfg", indices("13", ""), "both", false, "\n\ncfg2xyz would"],
   ["no index, none to write", "sample.cfg", indices("", ""), "cmtx", true, accepts],
   ["an index that is no number", "sample.cfg", indices("x", ""), "cmtx", false, "Type 1: whole"],
   ["a symbol left out", "sample.cfg", siO("2", { types: ["Si", ""] }), "cmtx", false, "Type 2:"],
