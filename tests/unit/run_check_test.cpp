@@ -17,15 +17,19 @@
 namespace {
 namespace fs = std::filesystem;
 
-// Cases whose run stops where no check can look, with the reason: a later configuration's
-// counts, box or header differ or cannot be read, or the output file cannot be written.
+// Cases whose run stops where no check can look, grouped by the reason.
 const std::string kStopsLater =
-    " coll_fewer_configurations_than_requested coll_second_configuration_has_fewer_atoms"
-    " coll_second_configuration_has_more_atoms coll_second_configuration_has_more_types"
-    " coll_second_configuration_splits_later_types_otherwise coll_third_configuration_cut_short"
-    " coll_second_configuration_splits_types_otherwise xyz_collection_box_length_changes"
-    " coll_second_configuration_atoms_of_type_unreadable xyz_collection_box_changes"
+    // a later configuration is missing, cut short, or of other counts
+    " coll_fewer_configurations_than_requested coll_third_configuration_cut_short"
+    " coll_second_configuration_has_fewer_atoms coll_second_configuration_has_more_atoms"
+    " coll_second_configuration_has_more_types coll_second_configuration_splits_types_otherwise"
+    " coll_second_configuration_splits_later_types_otherwise"
+    // a later configuration's header cannot be read
+    " coll_second_configuration_atoms_of_type_unreadable"
     " coll_second_configuration_number_of_types_unreadable"
+    // a later configuration's box differs from the first one's
+    " xyz_collection_box_changes xyz_collection_box_length_changes"
+    // the output file cannot be written
     " out_name_is_folder out_temporary_name_is_folder xyz_folder_in_the_way ";
 
 struct Case {
