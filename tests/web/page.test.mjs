@@ -200,6 +200,15 @@ test("the view reads the atoms of both kinds of file", () => {
   }
 });
 
+// sample.cfg with n atoms in one place, half of each type; 1,500,000 make about 50 MB, long
+// enough a run to act during it.
+const sample = read(examples, "sample.cfg").toString().split("\n");
+const big = (n = 1500000) => {
+  const counts = { 6: n, 17: n / 2, 21: n / 2 };
+  const head = sample.slice(0, 29).map((line, k) => counts[k] ?? line);
+  return put("big.cfg", `${head.join("\n")}\n${"  0.1234567 -0.7654321 0.5555555\n".repeat(n)}`);
+};
+
 test("the view draws the chosen atoms in their box, with the slab, on any screen", async () => {
   for (const width of [1000, 390]) {
     await page.setViewport({ width, height: 800 });
@@ -226,6 +235,10 @@ test("the view draws the chosen atoms in their box, with the slab, on any screen
   const notFinite = join(root, "tests/cases/bcf_list_not_finite_coordinates/in");
   await run("cmtx", join(notFinite, "p.par"), [join(notFinite, "model.bcf")]);
   if (await view()) assert.ok((await colours()).blue > 50);
+  // Many atoms are smaller spheres: 8,000 in one place are one sphere of 0.015 of the edge.
+  await run("cmtx", put("8000.par", "big.cfg\n1\n2\n2\nSi 4000\nO 4000\n"), [big(8000)]);
+  const drawn = (await view()) && (await colours());
+  assert.ok(!drawn || (drawn.blue + drawn.red > 100 && drawn.blue + drawn.red < 500), drawn);
   if (process.env.UPDATE_SCREENSHOT)
     copyFileSync(join(output, "option4-1000.png"), join(root, "web/screenshot.png"));
 });
@@ -390,15 +403,6 @@ test(
   },
 );
 
-const sample = read(examples, "sample.cfg").toString().split("\n");
-// A configuration of 1,500,000 atoms, about 50 MB: long enough a run to act during it.
-const big = () => {
-  const counts = { 6: "     1500000", 17: "      750000", 21: "      750000" };
-  const head = sample.slice(0, 29).map((line, k) => counts[k] ?? line);
-  const atoms = "  0.1234567 -0.7654321 0.5555555\n".repeat(1500000);
-  return put("big.cfg", `${head.join("\n")}\n${atoms}`);
-};
-
 test("one run at a time, with its progress, that Cancel stops", async () => {
   const par = put("big.par", "big.cfg\n1\n2\n2\nSi 750000\nO 750000\n");
   const cfg = big();
@@ -432,7 +436,7 @@ test("one run at a time, with its progress, that Cancel stops", async () => {
   assert.deepEqual([seen.message, seen.status, seen.files], ["Cancelled", "", []]);
 });
 
-test("a module that cannot be made says so", async () => {
+test("a module that cannot be made, or a file the view cannot read, says so", async () => {
   // The worker's script begins with window.broken, which breaks the WebAssembly API.
   await page.evaluateOnNewDocument(() => {
     const Real = Blob;
@@ -444,6 +448,11 @@ test("a module that cannot be made says so", async () => {
     };
   });
   const breakWith = (code) => page.evaluateOnNewDocument((c) => (window.broken = c), code);
+  // A worker that cannot read a file for the view says why.
+  await breakWith(`Uint8Array.prototype.indexOf = () => { throw new Error("no memory"); };`);
+  await run("cmtx", join(examples, "option2.par"), [join(examples, "sample.cfg")]);
+  await view();
+  assert.equal(await text("#view-note"), "The file cannot be shown: no memory");
   // Every instance of the module fails, as a browser out of memory makes it fail.
   await breakWith(`WebAssembly.instantiate = () => Promise.reject(new Error("no memory"));`);
   const seen = await run("cmtx", join(examples, "option2.par"), [join(examples, "sample.cfg")]);
