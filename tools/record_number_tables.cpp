@@ -141,8 +141,27 @@ std::vector<std::string> OutOfRangeTexts() {
           "10e-325"};
 }
 
+// Plain decimals at the edges of the reader's own conversion of short numbers (19 digits, 2^53,
+// 22 decimals) and just past them, where the general conversion takes over: 20 digits that wrap
+// to 1 in 64 bits among them.
+std::vector<std::string> ShortDecimalEdges() {
+  return {"9007199254740992",
+          "9007199254740993",
+          "-900719925474099.3",
+          "0.9007199254740993",
+          "1234567890123456789",
+          "12345678901234567890",
+          "18446744073709551617",
+          "0.0000000000000000000001",
+          "0.00000000000000000000001",
+          "-0.0",
+          ".5"};
+}
+
 void RecordScans(std::ofstream& table, int cases) {
-  for (const std::string& number : OutOfRangeTexts()) {
+  std::vector<std::string> fixed = OutOfRangeTexts();
+  for (const std::string& edge : ShortDecimalEdges()) fixed.push_back(edge);
+  for (const std::string& number : fixed) {
     for (int chunk : {-1, 3}) {
       const std::string text = number + " 7";
       table << chunk << "\tr\t" << Escaped(text) << '\t' << Escaped(Extracted(text, "r")) << '\n';
