@@ -258,7 +258,7 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
 // The digits of a plain decimal without sign or exponent, up to 19 digits (w), of which k follow
 // the point, are w / 10^k: one correctly rounded division, when both are exact doubles (w <= 2^53,
 // k <= 22). Most coordinates are such numbers, and in WebAssembly this takes a fraction of the
-// general conversion's time. Returns the first character after the number, or nullptr to leave it
+// general conversion's time. Returns the white space after the number, or nullptr to leave it
 // to the general conversion, as every number is left where doubles may be computed in wider
 // registers (x87), whose division would round twice.
 const char* ReadShortDecimal(const char* p, const char* end, double& value) {
@@ -281,6 +281,8 @@ const char* ReadShortDecimal(const char* p, const char* end, double& value) {
   if (digits == 0 || digits > 19 || w > (std::uint64_t{1} << 53) || after_point > 22) {
     return nullptr;
   }
+  // A number that goes on (an exponent, say), or may go on past the get area, is left too.
+  if (p == end || !IsSpace(static_cast<unsigned char>(*p))) return nullptr;
   value = static_cast<double>(w) / kExactPowers[after_point];
   return p;
 #else
