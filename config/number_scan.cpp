@@ -251,10 +251,6 @@ std::ios::iostate StoreReal(const RealScan& scan, const char* begin, const char*
   return std::ios::goodbit;
 }
 
-// The common number, a plain decimal such as -0.2345679 followed by white space in the get
-// area, converted at once. Everything else (a '+', "inf", an exponent cut short, a value out of
-// range, a number that runs to the end of the area) is left to the scan, which reproduces the
-// library's reading to the letter; where this accepts a number, the scan would read the same.
 // The digits of a plain decimal without sign or exponent, up to 19 digits (w), of which k follow
 // the point, are w / 10^k: one correctly rounded division, when both are exact doubles (w <= 2^53,
 // k <= 22). Most coordinates are such numbers, and in WebAssembly this takes a fraction of the
@@ -291,6 +287,10 @@ const char* ReadShortDecimal(const char* p, const char* end, double& value) {
 #endif
 }
 
+// The common number, a plain decimal such as -0.2345679 followed by white space in the get
+// area, converted at once. Everything else (a '+', "inf", an exponent cut short, a value out of
+// range, a number that runs to the end of the area) is left to the scan, which reproduces the
+// library's reading to the letter; where this accepts a number, the scan would read the same.
 bool ReadPlainReal(std::streambuf* buf, double& value) {
   const char* begin = GetArea::Next(buf);
   const char* end = GetArea::End(buf);
