@@ -298,19 +298,19 @@ bool ReadPlainReal(std::streambuf* buf, double& value) {
   const char* digits = negative ? begin + 1 : begin;
   if (digits == end || !(IsDigit(*digits) || *digits == '.')) return false;
   double result = 0.0;
-  const char* stop = ReadShortDecimal(digits, end, result);
-  if (stop != nullptr) {
-    result = negative ? -result : result;
-  } else {
-    const Parsed parsed = ParseDouble(begin, end, result);
-    if (parsed.error != std::errc()) return false;
-    stop = parsed.stop;
+  // A short decimal has been checked for what follows it, and is finite.
+  if (const char* stop = ReadShortDecimal(digits, end, result)) {
+    value = negative ? -result : result;
+    GetArea::Advance(buf, stop - begin);
+    return true;
   }
+  const Parsed parsed = ParseDouble(begin, end, result);
   constexpr double kLargest = std::numeric_limits<double>::max();
-  if (stop == end || !IsSpace(static_cast<unsigned char>(*stop))) return false;
+  if (parsed.error != std::errc() || parsed.stop == end) return false;
+  if (!IsSpace(static_cast<unsigned char>(*parsed.stop))) return false;
   if (!(result <= kLargest && result >= -kLargest)) return false;
   value = result;
-  GetArea::Advance(buf, stop - begin);
+  GetArea::Advance(buf, parsed.stop - begin);
   return true;
 }
 

@@ -238,7 +238,10 @@ test("the view draws the chosen atoms in their box, with the slab, on any screen
   // Many atoms are smaller spheres: 8,000 in one place are one sphere of 0.015 of the edge.
   await run("cmtx", put("8000.par", "big.cfg\n1\n2\n2\nSi 4000\nO 4000\n"), [big(8000)]);
   const drawn = (await view()) && (await colours());
-  assert.ok(!drawn || (drawn.blue + drawn.red > 100 && drawn.blue + drawn.red < 500), drawn);
+  assert.ok(
+    !drawn || (drawn.blue + drawn.red > 100 && drawn.blue + drawn.red < 500),
+    JSON.stringify(drawn),
+  );
   if (process.env.UPDATE_SCREENSHOT)
     copyFileSync(join(output, "option4-1000.png"), join(root, "web/screenshot.png"));
 });
