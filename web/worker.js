@@ -159,8 +159,9 @@ function progressOf(module, id) {
     const step = Math.floor((200 * done) / node.size);
     if (!node.shownName || step === shown) return;
     shown = step;
-    if (step < 200 && performance.now() - sentAt < 250) return;
-    sentAt = performance.now();
+    const now = performance.now();
+    if (step < 200 && now - sentAt < 250) return;
+    sentAt = now;
     postMessage({ type: "progress", id, done, total: node.size });
   };
 }

@@ -39,22 +39,20 @@ try {
     // Each round in the other order, so that neither page always follows the other.
     for (let i = 0; i < Number(runs); i++) {
       for (const which of i % 2 ? [1, 0] : [0, 1]) {
-        const shown = await runOn([url, other][which], ...files);
-        if (shown.status !== "0") throw new Error(`status ${shown.status}: ${shown.message}`);
-        times[which].push(Number(shown.seconds));
+        times[which].push(Number((await runOn([url, other][which], ...files)).seconds));
       }
     }
     console.log(compare(...times));
   } else {
     const shown = await runOn(url, ...rest);
-    if (shown.status !== "0") throw new Error(`status ${shown.status}: ${shown.message}`);
     console.log(`${shown.seconds}\t${shown.memory}\n${shown.hashes.join("\n")}`);
   }
 } finally {
   await browser.close();
 }
 
-// One run of PROGRAM on the page at AT, freshly opened: what the page shows at its end.
+// One run of PROGRAM on the page at AT, freshly opened: what the page shows at its end, which
+// must be a run that succeeded.
 async function runOn(at, program, par, cfg) {
   await open(at);
   await page.select("#program", program);
@@ -62,7 +60,7 @@ async function runOn(at, program, par, cfg) {
   await (await page.$("#files")).uploadFile(cfg);
   await page.click("#run");
   await page.waitForSelector("body[data-run=done]", { timeout: 0 });
-  return page.evaluate(async () => ({
+  const shown = await page.evaluate(async () => ({
     status: document.querySelector("#status").textContent,
     seconds: document.body.dataset.seconds,
     memory: document.querySelector("#memory").textContent,
@@ -75,6 +73,8 @@ async function runOn(at, program, par, cfg) {
       }),
     ),
   }));
+  if (shown.status !== "0") throw new Error(`status ${shown.status}: ${shown.message}`);
+  return shown;
 }
 
 function median(values) {

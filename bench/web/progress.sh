@@ -26,4 +26,5 @@ node "$copy/build.mjs" "$root/build-wasm/web/cfg2cmtx_page.js" "$copy/cfg2cmtx.h
 echo "1,000,000 atoms, all, to .xyz, ${RUNS:-40} runs each alternating in ${BROWSER:-chromium}"
 printf 'without progress\twith\twith/without\t95 %% interval\n'
 node "$root/bench/web/page.mjs" "$copy/cfg2cmtx.html" alternate "$page" "${RUNS:-40}" xyz \
-  "$data/text_all.par" "$data/big.cfg" | awk -F '\t' '{ printf "%s\t\t\t%s\t%s\t\t%s to %s\n", $1, $2, $3, $4, $5 }'
+  "$data/text_all.par" "$data/big.cfg" |
+  awk -F '\t' '{ printf "%s\t\t\t%s\t%s\t\t%s to %s\n", $1, $2, $3, $4, $5 }'
